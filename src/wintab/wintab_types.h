@@ -1,0 +1,139 @@
+// Our own declarations of the Wintab interface: records, constants and entry-point signatures (ANSI variants).
+// Shared by the plug-in and the simulated driver. Windows types only; no code.
+#pragma once
+
+#include <windows.h>
+#include <cstddef>
+#include <cstdint>
+
+#include "wintab/packet_fields.h"
+
+using HCTX = HANDLE;
+using FIX32 = uint32_t; // 16.16 fixed point
+
+struct AXIS {
+    LONG axMin;
+    LONG axMax;
+    UINT axUnits;
+    FIX32 axResolution;
+};
+static_assert(sizeof(AXIS) == 16);
+
+struct ORIENTATION {
+    int orAzimuth;
+    int orAltitude;
+    int orTwist;
+};
+static_assert(sizeof(ORIENTATION) == 12);
+
+inline constexpr int context_name_size = 40;
+
+struct LOGCONTEXTA {
+    char lcName[context_name_size];
+    UINT lcOptions;
+    UINT lcStatus;
+    UINT lcLocks;
+    UINT lcMsgBase;
+    UINT lcDevice;
+    UINT lcPktRate;
+    WTPKT lcPktData;
+    WTPKT lcPktMode;
+    WTPKT lcMoveMask;
+    DWORD lcBtnDnMask;
+    DWORD lcBtnUpMask;
+    LONG lcInOrgX;
+    LONG lcInOrgY;
+    LONG lcInOrgZ;
+    LONG lcInExtX;
+    LONG lcInExtY;
+    LONG lcInExtZ;
+    LONG lcOutOrgX;
+    LONG lcOutOrgY;
+    LONG lcOutOrgZ;
+    LONG lcOutExtX;
+    LONG lcOutExtY;
+    LONG lcOutExtZ;
+    FIX32 lcSensX;
+    FIX32 lcSensY;
+    FIX32 lcSensZ;
+    BOOL lcSysMode;
+    int lcSysOrgX;
+    int lcSysOrgY;
+    int lcSysExtX;
+    int lcSysExtY;
+    FIX32 lcSysSensX;
+    FIX32 lcSysSensY;
+};
+static_assert(sizeof(LOGCONTEXTA) == 172);
+static_assert(offsetof(LOGCONTEXTA, lcOptions) == 40);
+static_assert(offsetof(LOGCONTEXTA, lcPktData) == 64);
+static_assert(offsetof(LOGCONTEXTA, lcBtnDnMask) == 76);
+static_assert(offsetof(LOGCONTEXTA, lcInOrgX) == 84);
+static_assert(offsetof(LOGCONTEXTA, lcOutOrgX) == 108);
+static_assert(offsetof(LOGCONTEXTA, lcSensX) == 132);
+static_assert(offsetof(LOGCONTEXTA, lcSysMode) == 144);
+static_assert(offsetof(LOGCONTEXTA, lcSysOrgX) == 148);
+static_assert(offsetof(LOGCONTEXTA, lcSysSensX) == 164);
+
+// Categories.
+inline constexpr UINT WTI_INTERFACE = 1;
+inline constexpr UINT WTI_STATUS = 2;
+inline constexpr UINT WTI_DEFCONTEXT = 3;
+inline constexpr UINT WTI_DEFSYSCTX = 4;
+inline constexpr UINT WTI_DEVICES = 100;
+inline constexpr UINT WTI_CURSORS = 200;
+inline constexpr UINT WTI_EXTENSIONS = 300;
+
+// Interface items.
+inline constexpr UINT IFC_WINTABID = 1;
+inline constexpr UINT IFC_SPECVERSION = 2;
+inline constexpr UINT IFC_IMPLVERSION = 3;
+inline constexpr UINT IFC_NDEVICES = 4;
+inline constexpr UINT IFC_NCURSORS = 5;
+inline constexpr UINT IFC_NCONTEXTS = 6;
+inline constexpr UINT IFC_CTXOPTIONS = 7;
+
+// Device items.
+inline constexpr UINT DVC_NAME = 1;
+inline constexpr UINT DVC_HARDWARE = 2;
+inline constexpr UINT DVC_NCSRTYPES = 3;
+inline constexpr UINT DVC_FIRSTCSR = 4;
+inline constexpr UINT DVC_X = 12;
+inline constexpr UINT DVC_Y = 13;
+inline constexpr UINT DVC_Z = 14;
+inline constexpr UINT DVC_NPRESSURE = 15;
+inline constexpr UINT DVC_TPRESSURE = 16;
+inline constexpr UINT DVC_ORIENTATION = 17;
+
+// Cursor items.
+inline constexpr UINT CSR_NAME = 1;
+inline constexpr UINT CSR_ACTIVE = 2;
+inline constexpr UINT CSR_PKTDATA = 3;
+inline constexpr UINT CSR_BUTTONS = 4;
+inline constexpr UINT CSR_NPBUTTON = 9;
+inline constexpr UINT CSR_TPBUTTON = 12;
+inline constexpr UINT CSR_MODE = 16;
+inline constexpr UINT CSR_CAPABILITIES = 19;
+
+// Context options.
+inline constexpr UINT CXO_SYSTEM = 0x0001;
+inline constexpr UINT CXO_PEN = 0x0002;
+inline constexpr UINT CXO_MESSAGES = 0x0004;
+inline constexpr UINT CXO_CSRMESSAGES = 0x0008;
+inline constexpr UINT CXO_MGNINSIDE = 0x4000;
+inline constexpr UINT CXO_MARGIN = 0x8000;
+
+// Messages.
+inline constexpr UINT WT_DEFBASE = 0x7FF0;
+inline constexpr UINT WT_PACKET = WT_DEFBASE + 0;
+
+// Entry points.
+using WTInfoA_t = UINT(WINAPI*)(UINT category, UINT index, LPVOID output);
+using WTOpenA_t = HCTX(WINAPI*)(HWND window, LOGCONTEXTA* context, BOOL enable);
+using WTClose_t = BOOL(WINAPI*)(HCTX context);
+using WTPacketsGet_t = int(WINAPI*)(HCTX context, int max_packets, LPVOID packets);
+using WTPacket_t = BOOL(WINAPI*)(HCTX context, UINT serial, LPVOID packet);
+using WTEnable_t = BOOL(WINAPI*)(HCTX context, BOOL enable);
+using WTOverlap_t = BOOL(WINAPI*)(HCTX context, BOOL to_top);
+using WTQueueSizeGet_t = int(WINAPI*)(HCTX context);
+using WTQueueSizeSet_t = BOOL(WINAPI*)(HCTX context, int packets);
