@@ -1,0 +1,30 @@
+// Placeholders for the parts still being built: each is removed when its module brings the real one.
+#include "events/packet_dispatch.h"
+#include "events/window_hook.h"
+#include "report/info_command.h"
+#include "tablet/tablet_commands.h"
+#include "tablet/tablet_state.h"
+#include "wintab/wintab_api.h"
+
+static HostValue __stdcall pending(ArgList) {
+    HostValue result = host_api.kumo_var_new(nullptr);
+    set_text_literal(result, "pending");
+    return result;
+}
+
+HostValue __stdcall cmd_wt_init(ArgList args) { return pending(args); }
+HostValue __stdcall cmd_wt_dispose(ArgList args) { return pending(args); }
+HostValue __stdcall cmd_wt_enable(ArgList args) { return pending(args); }
+HostValue __stdcall cmd_wt_disable(ArgList args) { return pending(args); }
+HostValue __stdcall cmd_wt_set_event(ArgList args) { return pending(args); }
+HostValue __stdcall cmd_wt_info(ArgList args) { return pending(args); }
+
+WintabApi wintab_api;
+TabletState tablet_state;
+SubclassApi subclass_api;
+WindowHook window_hook;
+void unload_wintab() {}
+void close_context() {}
+int load_subclass_api() { return 0; }
+void unload_subclass_api() {}
+void remove_hook() {}
