@@ -15,22 +15,34 @@ wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
 
+# Locks are held on descriptors 8 and 9; every process started under a lock closes them, since a wineserver
+# that kept one open would hold the lock for its whole life.
 # The prefix is made once; parallel first starts would race, so the first caller makes it under a lock.
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
     flock 9
     if [ ! -f "$WINEPREFIX/.kumo-ready" ]; then
         rm -rf "$WINEPREFIX"
-        WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init </dev/null >/dev/null 2>&1 || true
+        WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&- || true
         WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
-            </dev/null >/dev/null 2>&1
-        "$wineserver" -w
+            </dev/null >/dev/null 2>&1 9>&-
+        "$wineserver" -w 9>&-
         touch "$WINEPREFIX/.kumo-ready"
     fi
 ) 9>"$WINEPREFIX.lock"
 
-# A server that stays a minute after its last client; its output never holds the caller's pipes open.
-"$wineserver" -p60 </dev/null >/dev/null 2>&1 || true
+# A server that stays a minute after its last client. When none runs for this prefix, start it and Wine's own
+# helper processes (services, explorer) here, with their output going nowhere: started by a test instead, they
+# would inherit the test's output and hold CTest's pipe open until they end.
+server_key=$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+server_running() { compgen -G "/tmp/wine-*/server-$server_key/socket" >/dev/null; }
+(
+    flock 8
+    if ! server_running; then
+        "$wineserver" -p60 </dev/null >/dev/null 2>&1 8>&- || true
+        WINEDLLOVERRIDES="mscoree,mshtml=" "$wine" cmd /c exit </dev/null >/dev/null 2>&1 8>&- || true
+    fi
+) 8>"$WINEPREFIX.server.lock"
 
 export WINEDLLOVERRIDES="mscoree,mshtml=;wintab32=n${KUMO_DLL_OVERRIDES:+;$KUMO_DLL_OVERRIDES}"
 exec "$wine" "$@"
