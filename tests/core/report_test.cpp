@@ -462,16 +462,19 @@ TEST(Report, TooLongForTheBufferEndsAtAWholeLine) {
         ASSERT_LE(text.size(), static_cast<size_t>(capacity - 1));
         EXPECT_EQ(whole.substr(0, text.size()), text) << capacity;
         // Ends at a line end, and the next line would not have fitted.
-        if (!text.empty())
+        if (!text.empty()) {
             EXPECT_EQ("\r\n", text.substr(text.size() - 2)) << capacity;
+        }
         size_t next_end = whole.find("\r\n", text.size()) + 2;
         EXPECT_GT(next_end, static_cast<size_t>(capacity - 1)) << capacity;
         // Every line of what was kept ends with CR LF: no bare CR or LF.
         for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r')
+            if (text[i] == '\r') {
                 ASSERT_EQ('\n', text[i + 1]) << capacity;
-            if (text[i] == '\n')
-                ASSERT_EQ('\r', text[i - 1]) << capacity;
+            }
+            if (text[i] == '\n') {
+                ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << capacity;
+            }
         }
         // A full report asks nothing more: a line takes at most two queries, and the line that did not fit
         // a section's worth.
