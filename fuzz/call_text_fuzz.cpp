@@ -30,8 +30,8 @@ struct Input {
 };
 
 uint32_t word_at(const unsigned char* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
 void add_format(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -48,7 +48,8 @@ void add_scaled(std::string& text, uint32_t word, uint32_t divisor) {
     if (divisor == 0)
         text += ",\"\"";
     else
-        add_format(text, ",%.5f", static_cast<double>(static_cast<int32_t>(word)) / static_cast<double>(divisor));
+        add_format(text, ",%.5f",
+                   static_cast<double>(static_cast<int32_t>(word)) / static_cast<double>(divisor));
 }
 
 // The call text as the table of arguments describes it, one field after another.
@@ -90,7 +91,8 @@ std::string reference_text(const char* name, const PacketLayout& layout, const u
     }
     if (mask & PK_ORIENTATION) {
         if (layout.has_orientation)
-            add_format(text, ",%d,%d", static_cast<int32_t>(word_at(read)), static_cast<int32_t>(word_at(read + 4)));
+            add_format(text, ",%d,%d", static_cast<int32_t>(word_at(read)),
+                       static_cast<int32_t>(word_at(read + 4)));
         else
             text += ",\"\",\"\"";
         if (layout.has_twist)
@@ -131,8 +133,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int name_length = static_cast<int>(input.take(2) % (longest_name + 1));
     const uint32_t capacity_choice = input.take(2);
     // Half the cases the real buffer; otherwise a capacity around the name's end, where fitting is decided.
-    const int capacity =
-        (capacity_choice & 1) ? text_buffer_size : name_length + static_cast<int>((capacity_choice >> 1) % 200);
+    const int capacity = (capacity_choice & 1) ? text_buffer_size
+                                               : name_length + static_cast<int>((capacity_choice >> 1) % 200);
 
     std::memset(handler_name, 'n', static_cast<size_t>(name_length));
     handler_name[name_length] = '\0';

@@ -1,7 +1,7 @@
 // Fuzzes the information report with a driver whose every answer comes from the input: unanswered items,
 // negative results, numbers, counts up to 10000, axis records, names short and long, names that overrun the
-// size they announced, and sizes beyond the receive buffer. Checks that the report stays within its buffer, is
-// terminated, and is made of whole lines that each begin with a label and end with CR LF.
+// size they announced, and sizes beyond the receive buffer. Checks that the report stays within its buffer,
+// is terminated, and is made of whole lines that each begin with a label and end with CR LF.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
