@@ -6,7 +6,8 @@
 
 #include "tablet/packet_layout.h"
 
-// The bytes one packet occupies for `mask` (every field of the mask, known or not, at its width).
+// The bytes one packet occupies for `mask`: every field of the mask at its width, whether the call text uses it or
+// not. Bits past PK_ROTATION name no field and add nothing.
 int32_t packet_bytes_for_mask(WTPKT mask);
 
 // Writes the call text for `packet` (of `packet_bytes` bytes, laid out by layout.packet_mask) into `out`, which

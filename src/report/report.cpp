@@ -188,9 +188,17 @@ inline int is_double_byte_lead(unsigned char byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
-// Asks one name item; 1 when answered, the name then in field_buffer: at most field_buffer_size - 1 bytes,
-// never ending in half a double-byte character. The size is asked first: a name larger than answer_buffer is
-// not fetched at all and shows empty (the driver did answer, so the item is not reported as unanswered).
+inline int is_double_byte_trail(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+// Asks one name item; 1 when answered, the name then in field_buffer. The size is asked first: a name larger
+// than answer_buffer is not fetched at all and shows empty (the driver did answer, so the item is not
+// reported as unanswered).
+//
+// The name is kept as a line of the report can hold it: at most field_buffer_size - 1 bytes, never ending in
+// half a double-byte character; a control byte (a line end, say) becomes a blank, and a lead byte without its
+// trail byte becomes "?", so that no reader takes the line end after it for its second half.
 int ask_name(Report& report, uint32_t category, uint32_t index) {
     field_buffer[0] = '\0';
     if (report.full)
@@ -206,14 +214,28 @@ int ask_name(Report& report, uint32_t category, uint32_t index) {
     const int length = terminator
                            ? static_cast<int>(static_cast<const unsigned char*>(terminator) - answer_buffer)
                            : answer_buffer_size;
+    constexpr int kept_limit = field_buffer_size - 1;
     int kept = 0;
-    while (kept < length) {
-        const int width = is_double_byte_lead(answer_buffer[kept]) ? 2 : 1;
-        if (kept + width > length || kept + width > field_buffer_size - 1)
+    for (int at = 0; at < length;) {
+        const unsigned char byte = answer_buffer[at];
+        if (is_double_byte_lead(byte) && at + 1 < length && is_double_byte_trail(answer_buffer[at + 1])) {
+            if (kept + 2 > kept_limit)
+                break;
+            field_buffer[kept++] = static_cast<char>(byte);
+            field_buffer[kept++] = static_cast<char>(answer_buffer[at + 1]);
+            at += 2;
+            continue;
+        }
+        if (kept + 1 > kept_limit)
             break;
-        kept += width;
+        if (is_double_byte_lead(byte))
+            field_buffer[kept++] = '?';
+        else if (byte < 0x20 || byte == 0x7F)
+            field_buffer[kept++] = ' ';
+        else
+            field_buffer[kept++] = static_cast<char>(byte);
+        ++at;
     }
-    std::memcpy(field_buffer, answer_buffer, static_cast<size_t>(kept));
     field_buffer[kept] = '\0';
     return 1;
 }

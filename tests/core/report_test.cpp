@@ -415,7 +415,10 @@ TEST(Report, LongNames) {
         {"a double-byte character ending at byte 79 is kept",
          {raw_name(double_byte_81)},
          double_byte_81.substr(0, 79)},
-        {"a lead byte without its trail byte is left out", {raw_name("abc\x82")}, "abc"},
+        {"a lead byte without its trail byte shows as ?", {raw_name("abc\x82")}, "abc?"},
+        {"control bytes show as blanks, even after a lead byte",
+         {raw_name("a\r\nb\tc\x82\nd\x7F")},
+         "a  b c? d "},
         {"size unknown for a null output", {raw_name(two_hundred), -2, 0}, std::string(79, 'n')},
         {"more written than announced", {raw_name(two_hundred), 10, 10}, std::string(79, 'n')},
         {"no terminator in the whole receive buffer", {unterminated, 65536}, std::string(79, 'u')},
@@ -462,16 +465,19 @@ TEST(Report, TooLongForTheBufferEndsAtAWholeLine) {
         ASSERT_LE(text.size(), static_cast<size_t>(capacity - 1));
         EXPECT_EQ(whole.substr(0, text.size()), text) << capacity;
         // Ends at a line end, and the next line would not have fitted.
-        if (!text.empty())
+        if (!text.empty()) {
             EXPECT_EQ("\r\n", text.substr(text.size() - 2)) << capacity;
+        }
         size_t next_end = whole.find("\r\n", text.size()) + 2;
         EXPECT_GT(next_end, static_cast<size_t>(capacity - 1)) << capacity;
         // Every line of what was kept ends with CR LF: no bare CR or LF.
         for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == '\r')
+            if (text[i] == '\r') {
                 ASSERT_EQ('\n', text[i + 1]) << capacity;
-            if (text[i] == '\n')
-                ASSERT_EQ('\r', text[i - 1]) << capacity;
+            }
+            if (text[i] == '\n') {
+                ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << capacity;
+            }
         }
         // A full report asks nothing more: a line takes at most two queries, and the line that did not fit
         // a section's worth.
