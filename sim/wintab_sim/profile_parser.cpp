@@ -569,9 +569,10 @@ void derive_default_context(const Profile& profile, int system, LOGCONTEXTA& out
                  PK_X | PK_Y;
     if (device.z.answered)
         data |= PK_Z;
-    if (device.pressure.answered)
+    // A pressure axis answered with a maximum of 0 says the device has none.
+    if (device.pressure.answered && device.pressure.axis.axMax != 0)
         data |= PK_NORMAL_PRESSURE;
-    if (device.tangent.answered)
+    if (device.tangent.answered && device.tangent.axis.axMax != 0)
         data |= PK_TANGENT_PRESSURE;
     if (device.orientation_answered)
         data |= PK_ORIENTATION;
