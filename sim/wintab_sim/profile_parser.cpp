@@ -224,15 +224,20 @@ int read_orientation(const LineParse& parse, DeviceProfile& device) {
     return 1;
 }
 
-// A decimal index below `count` in the key's second part.
+// A decimal index below `count` in the key's second part: digits only.
 int read_index(const LineParse& parse, const Token& token, int count, const char* expected, int& out) {
-    const char* cursor = token.begin;
-    const char* end = token.begin + token.length;
-    int64_t number = 0;
-    if (token.length == 0 || *cursor == '-' || (token.length > 1 && cursor[1] == 'x') ||
-        !read_number(cursor, end, number) || cursor != end || number >= count)
+    static constexpr int longest_index = 4;
+    if (token.length == 0 || token.length > longest_index)
         return fail(parse, expected, token);
-    out = int(number);
+    int number = 0;
+    for (int i = 0; i < token.length; ++i) {
+        if (token.begin[i] < '0' || token.begin[i] > '9')
+            return fail(parse, expected, token);
+        number = number * 10 + (token.begin[i] - '0');
+    }
+    if (number >= count)
+        return fail(parse, expected, token);
+    out = number;
     return 1;
 }
 
