@@ -43,9 +43,19 @@ std::vector<MSG> pump_packet_messages(HWND window, size_t wanted, DWORD timeout_
 }
 
 // A copy of the full driver in a scratch folder with the given files beside it, loaded from there.
+// Unloaded and deleted again at the end of the test.
 struct VirtualTablet {
     std::string folder;
     SimDriver driver{};
+
+    ~VirtualTablet() {
+        if (driver.module != nullptr)
+            FreeLibrary(driver.module);
+        for (const char* name : {"wintab32.dll", "wintab_profile.txt", "wintab_stroke.txt"})
+            DeleteFileA((folder + "\\" + name).c_str());
+        RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryA(scratch_folder().c_str()); // only once empty
+    }
 };
 
 void load_virtual_tablet(VirtualTablet& tablet, const char* name, const char* profile, const char* stroke) {
@@ -150,6 +160,9 @@ TEST_F(SimDriverTest, MalformedStrokeFilesNameTheLineAndKeepTheLoadedStroke) {
     EXPECT_EQ(sample.x, 500);
     EXPECT_EQ(driver.load_stroke_file("Z:/no/such/stroke.txt"), 0);
     EXPECT_STREQ(driver.last_error(), "cannot open the file 'Z:/no/such/stroke.txt'");
+    DeleteFileA(good.c_str());
+    DeleteFileA(bad.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(VirtualTablet, ReplaysTheStrokeBesideItAtItsTimingOnceEnabled) {
@@ -212,7 +225,6 @@ TEST(VirtualTablet, MalformedFilesLeaveADriverWithoutTablet) {
         ASSERT_NO_FATAL_FAILURE(load_virtual_tablet(tablet, files.name, files.profile, files.stroke));
         EXPECT_EQ(tablet.driver.WTInfoA(WTI_INTERFACE, IFC_WINTABID, nullptr), 0u);
         EXPECT_EQ(tablet.driver.WTInfoA(WTI_DEFCONTEXT, 0, nullptr), 0u);
-        FreeLibrary(tablet.driver.module);
     }
 }
 
