@@ -166,8 +166,9 @@ int read_name(const LineParse& parse, AnsweredName& out) {
 int read_axis_numbers(const LineParse& parse, const char*& cursor, const char* end, AXIS& out) {
     static constexpr const char* expected =
         "an axis 'MIN MAX UNITS RESOLUTION' (four 32-bit numbers) expected";
-    int64_t numbers[4] = {};
-    for (int i = 0; i < 4; ++i) {
+    static constexpr int axis_numbers = 4;
+    int64_t numbers[axis_numbers] = {};
+    for (int i = 0; i < axis_numbers; ++i) {
         cursor = skip_blanks(cursor, end);
         const char* start = cursor;
         // The bounds are signed; units and resolution are unsigned words, written either way.

@@ -40,7 +40,8 @@ void set_error(int line, const char* what, const char* found, int found_length) 
     int length = 0;
     last_error[0] = 0;
     if (line > 0) {
-        char number[16];
+        static constexpr int number_size = 16;
+        char number[number_size];
         auto result = std::to_chars(number, number + sizeof(number), line);
         error_append_string(length, "line ");
         error_append(length, number, int(result.ptr - number));
