@@ -227,14 +227,3 @@ TEST(VirtualTablet, MalformedFilesLeaveADriverWithoutTablet) {
         EXPECT_EQ(tablet.driver.WTInfoA(WTI_DEFCONTEXT, 0, nullptr), 0u);
     }
 }
-
-TEST(Comctl32Stub, ExportsInitCommonControlsOnly) {
-    HMODULE module = LoadLibraryA(KUMO_BIN_DIR "/comctl32_stub/comctl32.dll");
-    ASSERT_NE(module, nullptr);
-    char path[MAX_PATH];
-    GetModuleFileNameA(module, path, MAX_PATH);
-    EXPECT_NE(strstr(path, "comctl32_stub"), nullptr) << "loaded " << path;
-    EXPECT_NE(GetProcAddress(module, "InitCommonControls"), nullptr);
-    for (const char* name : {"SetWindowSubclass", "RemoveWindowSubclass", "DefSubclassProc"})
-        EXPECT_EQ(GetProcAddress(module, name), nullptr) << name;
-}
