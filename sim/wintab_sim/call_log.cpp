@@ -41,7 +41,8 @@ void log_line_start(LogLine& line, const char* name) {
 }
 
 void log_line_number(LogLine& line, int64_t number) {
-    char digits[24];
+    static constexpr int digits_size = 24; // a 64-bit number with its sign
+    char digits[digits_size];
     auto result = std::to_chars(digits, digits + sizeof(digits), number);
     line_append(line, " ", 1);
     line_append(line, digits, int(result.ptr - digits));

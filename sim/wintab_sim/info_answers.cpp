@@ -133,25 +133,26 @@ int answer_item(const Profile& profile, UINT category, UINT index, unsigned char
     return 0;
 }
 
-// Category 0: the size of the largest answer of any item.
-int largest_answer(const Profile& profile) {
+int largest_in_category(const Profile& profile, UINT category, int largest) {
     static constexpr UINT highest_index = 32;
     unsigned char scratch[answer_capacity];
-    int largest = 0;
-    auto consider = [&](UINT category) {
-        for (UINT index = 0; index <= highest_index; ++index) {
-            int size = answer_item(profile, category, index, scratch);
-            if (size > largest)
-                largest = size;
-        }
-    };
-    consider(WTI_INTERFACE);
-    consider(WTI_DEFCONTEXT);
-    consider(WTI_DEFSYSCTX);
+    for (UINT index = 0; index <= highest_index; ++index) {
+        int size = answer_item(profile, category, index, scratch);
+        if (size > largest)
+            largest = size;
+    }
+    return largest;
+}
+
+// Category 0: the size of the largest answer of any item.
+int largest_answer(const Profile& profile) {
+    int largest = largest_in_category(profile, WTI_INTERFACE, 0);
+    largest = largest_in_category(profile, WTI_DEFCONTEXT, largest);
+    largest = largest_in_category(profile, WTI_DEFSYSCTX, largest);
     for (int device = 0; device < max_devices; ++device)
-        consider(WTI_DEVICES + device);
+        largest = largest_in_category(profile, WTI_DEVICES + device, largest);
     for (int cursor = 0; cursor < max_cursors; ++cursor)
-        consider(WTI_CURSORS + cursor);
+        largest = largest_in_category(profile, WTI_CURSORS + cursor, largest);
     return largest;
 }
 

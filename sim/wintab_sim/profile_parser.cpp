@@ -166,8 +166,9 @@ int read_name(const LineParse& parse, AnsweredName& out) {
 int read_axis_numbers(const LineParse& parse, const char*& cursor, const char* end, AXIS& out) {
     static constexpr const char* expected =
         "an axis 'MIN MAX UNITS RESOLUTION' (four 32-bit numbers) expected";
-    int64_t numbers[4] = {};
-    for (int i = 0; i < 4; ++i) {
+    static constexpr int axis_numbers = 4;
+    int64_t numbers[axis_numbers] = {};
+    for (int i = 0; i < axis_numbers; ++i) {
         cursor = skip_blanks(cursor, end);
         const char* start = cursor;
         // The bounds are signed; units and resolution are unsigned words, written either way.
@@ -224,15 +225,20 @@ int read_orientation(const LineParse& parse, DeviceProfile& device) {
     return 1;
 }
 
-// A decimal index below `count` in the key's second part.
+// A decimal index below `count` in the key's second part: digits only.
 int read_index(const LineParse& parse, const Token& token, int count, const char* expected, int& out) {
-    const char* cursor = token.begin;
-    const char* end = token.begin + token.length;
-    int64_t number = 0;
-    if (token.length == 0 || *cursor == '-' || (token.length > 1 && cursor[1] == 'x') ||
-        !read_number(cursor, end, number) || cursor != end || number >= count)
+    static constexpr int longest_index = 4;
+    if (token.length == 0 || token.length > longest_index)
         return fail(parse, expected, token);
-    out = int(number);
+    int number = 0;
+    for (int i = 0; i < token.length; ++i) {
+        if (token.begin[i] < '0' || token.begin[i] > '9')
+            return fail(parse, expected, token);
+        number = number * 10 + (token.begin[i] - '0');
+    }
+    if (number >= count)
+        return fail(parse, expected, token);
+    out = number;
     return 1;
 }
 
@@ -569,9 +575,10 @@ void derive_default_context(const Profile& profile, int system, LOGCONTEXTA& out
                  PK_X | PK_Y;
     if (device.z.answered)
         data |= PK_Z;
-    if (device.pressure.answered)
+    // A pressure axis answered with a maximum of 0 says the device has none.
+    if (device.pressure.answered && device.pressure.axis.axMax != 0)
         data |= PK_NORMAL_PRESSURE;
-    if (device.tangent.answered)
+    if (device.tangent.answered && device.tangent.axis.axMax != 0)
         data |= PK_TANGENT_PRESSURE;
     if (device.orientation_answered)
         data |= PK_ORIENTATION;

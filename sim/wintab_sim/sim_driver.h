@@ -125,6 +125,8 @@ extern char last_error[error_capacity];
 void clear_error();
 // Sets last_error to "line N: <what>" (line 0: no line prefix), with an excerpt of `found` when given.
 void set_error(int line, const char* what, const char* found, int found_length);
+// Sets last_error to "<what> '<path>'".
+void set_file_error(const char* what, const char* path);
 
 // A whole file read into a static buffer, NUL-terminated; 0 with last_error set when unreadable or too large.
 inline constexpr int file_text_capacity = 2 * 1024 * 1024;

@@ -106,9 +106,17 @@ UINT_PTR replay_timer;
 DWORD replay_start;
 int replay_next;
 
+constexpr char failure_prefix[] = "wintab32 (simulated tablet): ";
+constexpr char failure_suffix[] = " (no tablet is simulated)\n";
+// The prefix, a file name, ": ", the error and the suffix.
+constexpr int failure_message_size = int(sizeof(failure_prefix)) + int(sizeof(profile_file_name)) + 2 +
+                                     error_capacity + int(sizeof(failure_suffix));
+
 void report_virtual_failure(const char* file_name) {
-    char message[error_capacity + 96] = "wintab32 (simulated tablet): ";
-    size_t length = strlen(message);
+    static_assert(sizeof(stroke_file_name) <= sizeof(profile_file_name));
+    char message[failure_message_size];
+    size_t length = sizeof(failure_prefix) - 1;
+    memcpy(message, failure_prefix, length);
     size_t name_length = strlen(file_name);
     memcpy(message + length, file_name, name_length);
     length += name_length;
@@ -117,7 +125,7 @@ void report_virtual_failure(const char* file_name) {
     size_t error_length = strlen(last_error);
     memcpy(message + length, last_error, error_length);
     length += error_length;
-    memcpy(message + length, " (no tablet is simulated)\n", sizeof(" (no tablet is simulated)\n"));
+    memcpy(message + length, failure_suffix, sizeof(failure_suffix));
     OutputDebugStringA(message);
 }
 

@@ -40,7 +40,8 @@ void set_error(int line, const char* what, const char* found, int found_length) 
     int length = 0;
     last_error[0] = 0;
     if (line > 0) {
-        char number[16];
+        static constexpr int number_size = 16;
+        char number[number_size];
         auto result = std::to_chars(number, number + sizeof(number), line);
         error_append_string(length, "line ");
         error_append(length, number, int(result.ptr - number));
@@ -68,25 +69,34 @@ void set_error(int line, const char* what, const char* found, int found_length) 
     error_append_string(length, "'");
 }
 
+void set_file_error(const char* what, const char* path) {
+    int length = 0;
+    last_error[0] = 0;
+    error_append_string(length, what);
+    error_append_string(length, " '");
+    error_append_string(length, path);
+    error_append_string(length, "'");
+}
+
 int read_text_file(const char* path, const char*& text) {
     text = nullptr;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        set_error(0, "cannot open the file", path, int(strlen(path)));
+        set_file_error("cannot open the file", path);
         return 0;
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size) || size.QuadPart > file_text_capacity) {
         CloseHandle(file);
-        set_error(0, "the file is larger than 2 MiB", path, int(strlen(path)));
+        set_file_error("the file is larger than 2 MiB:", path);
         return 0;
     }
     DWORD read = 0;
     BOOL ok = ReadFile(file, file_text, DWORD(size.QuadPart), &read, nullptr);
     CloseHandle(file);
     if (!ok || read != DWORD(size.QuadPart)) {
-        set_error(0, "cannot read the file", path, int(strlen(path)));
+        set_file_error("cannot read the file", path);
         return 0;
     }
     file_text[read] = 0;
