@@ -126,6 +126,9 @@ struct HostApi {
 #undef KUMO_HOST_API_FIELD
 };
 inline constexpr int host_entry_point_count = 86;
+#define KUMO_COUNT_ENTRY(type, name) +1
+static_assert(0 KUMO_HOST_ENTRY_POINTS(KUMO_COUNT_ENTRY) == host_entry_point_count);
+#undef KUMO_COUNT_ENTRY
 
 extern HostApi host_api;
 extern HMODULE host_module; // held by load_host_module only
