@@ -1,5 +1,6 @@
 // Host directives: script lines beginning with "!". Each is one row of the table below.
 #include <cstdlib>
+#include <cstring>
 
 #include "host_session.h"
 
@@ -71,12 +72,16 @@ static int directive_commands(HostSession& session, const std::string& argument,
         return 0;
     int count = session.control.command_count();
     for (int i = 0; i < count; i++) {
-        std::string name = session.control.command_name(i);
-        std::string argument_template = session.control.command_template(i);
-        std::string line =
-            "command " + std::to_string(i + 1) + ": " + cp932_to_utf8(name.data(), int(name.size()));
-        if (!argument_template.empty())
-            line += " " + cp932_to_utf8(argument_template.data(), static_cast<int>(argument_template.size()));
+        const char* name = session.control.command_name(i);
+        const char* argument_template = session.control.command_template(i);
+        std::string line = "command ";
+        line += std::to_string(i + 1);
+        line += ": ";
+        line += cp932_to_utf8(name, static_cast<int>(std::strlen(name)));
+        if (*argument_template) {
+            line += ' ';
+            line += cp932_to_utf8(argument_template, static_cast<int>(std::strlen(argument_template)));
+        }
         print_line(line);
     }
     return 1;

@@ -18,7 +18,9 @@ static void bind_entry_points(HMODULE module) {
     entries_module = module;
 }
 
-void bind_host_api(HMODULE module) { bind_entry_points(module); }
+void bind_host_api(HMODULE module) {
+    bind_entry_points(module);
+}
 
 int load_host_module(const char* file_name) {
     if (host_module)
@@ -44,9 +46,13 @@ int unload_host_module() {
     return 1;
 }
 
-int is_host_loaded() { return host_module ? 1 : 0; }
+int is_host_loaded() {
+    return host_module ? 1 : 0;
+}
 
-HostValue new_value(void* initial) { return host_api.kumo_var_new(initial); }
+HostValue new_value(void* initial) {
+    return host_api.kumo_var_new(initial);
+}
 
 HostValue copy_value(HostValue value) {
     HostValue copy = new_value(nullptr);
@@ -72,20 +78,34 @@ HostValue new_float_value(uint32_t number) {
     return value;
 }
 
-void set_int(HostValue value, int32_t number) { host_api.kumo_int2var(number, value); }
+void set_int(HostValue value, int32_t number) {
+    host_api.kumo_int2var(number, value);
+}
 
 // The argument is unsigned: 4294967295 is stored as 4294967295.0, not -1.0.
-void set_float(HostValue value, uint32_t number) { host_api.kumo_double2var(static_cast<double>(number), value); }
+void set_float(HostValue value, uint32_t number) {
+    host_api.kumo_double2var(static_cast<double>(number), value);
+}
 
-void set_bool(HostValue value, int flag) { host_api.kumo_int2var(flag ? 1 : 0, value); }
+void set_bool(HostValue value, int flag) {
+    host_api.kumo_int2var(flag ? 1 : 0, value);
+}
 
-void set_text(HostValue value, const char* bytes, int length) { host_api.kumo_bin2var(bytes, length, value); }
+void set_text(HostValue value, const char* bytes, int length) {
+    host_api.kumo_bin2var(bytes, length, value);
+}
 
-int value_bool(HostValue value) { return host_api.kumo_var2int(value) ? 1 : 0; }
+int value_bool(HostValue value) {
+    return host_api.kumo_var2int(value) ? 1 : 0;
+}
 
-int32_t value_int(HostValue value) { return host_api.kumo_var2int(value); }
+int32_t value_int(HostValue value) {
+    return host_api.kumo_var2int(value);
+}
 
-double value_float(HostValue value) { return host_api.kumo_var2double(value); }
+double value_float(HostValue value) {
+    return host_api.kumo_var2double(value);
+}
 
 const char* value_text(HostValue value) {
     // The record is packed: the pointer may sit at any address.

@@ -23,10 +23,12 @@ std::string read_all(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::string temporary_path(const char* name) {
+// A fresh name for every run: under Wine a finished child's handles may close a moment after it is signalled.
+std::string temporary_path(int run_number, const char* name) {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + "kumo_host_test_" + std::to_string(GetCurrentProcessId()) + "_" + name;
+    return std::string(folder) + "kumo_host_test_" + std::to_string(GetCurrentProcessId()) + "_" +
+           std::to_string(run_number) + "_" + name;
 }
 
 HANDLE inheritable_file(const std::string& path) {
@@ -38,13 +40,22 @@ HANDLE inheritable_file(const std::string& path) {
 // Runs kumo_host.exe with `arguments`; when `script` is given it goes to a file whose path is appended.
 HostRun run_host(const std::string& arguments, const std::string* script = nullptr) {
     std::string command_line = "\"" KUMO_BIN_DIR "/kumo_host.exe\" " + arguments;
-    std::string script_path = temporary_path("script.txt");
+    static int run_count = 0;
+    const int run_number = ++run_count;
+    std::string script_path = temporary_path(run_number, "script.txt");
     if (script) {
         std::ofstream(script_path, std::ios::binary) << *script;
         command_line += " \"" + script_path + "\"";
     }
-    std::string out_path = temporary_path("out.txt"), err_path = temporary_path("err.txt");
+    std::string out_path = temporary_path(run_number, "out.txt"),
+                err_path = temporary_path(run_number, "err.txt");
     HANDLE out = inheritable_file(out_path), err = inheritable_file(err_path);
+    HostRun run = {};
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot create " << out_path << " or " << err_path;
+        run.exit_code = 9999;
+        return run;
+    }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -52,7 +63,6 @@ HostRun run_host(const std::string& arguments, const std::string* script = nullp
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
-    HostRun run = {};
     if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                         &process)) {
         ADD_FAILURE() << "cannot start " << command_line;
