@@ -6,12 +6,16 @@
 
 HostApi host_api;
 HMODULE host_module;
+// The module the entries were last bound from: when load_host_module's module is freed, entries into it would
+// point into unmapped memory, so they are cleared then.
+static HMODULE entries_module;
 
 static void bind_entry_points(HMODULE module) {
     // Every name in order; a name the module lacks leaves its entry null.
 #define KUMO_BIND_ENTRY(type, name) host_api.name = lookup_entry_point<type>(module, #name);
     KUMO_HOST_ENTRY_POINTS(KUMO_BIND_ENTRY)
 #undef KUMO_BIND_ENTRY
+    entries_module = module;
 }
 
 void bind_host_api(HMODULE module) { bind_entry_points(module); }
@@ -30,6 +34,10 @@ int load_host_module(const char* file_name) {
 
 int unload_host_module() {
     if (host_module) {
+        if (entries_module == host_module) {
+            host_api = HostApi{};
+            entries_module = nullptr;
+        }
         FreeLibrary(host_module);
         host_module = nullptr;
     }

@@ -12,19 +12,16 @@ static HostValue __stdcall pending(ArgList) {
     return result;
 }
 
-HostValue __stdcall cmd_wt_init(ArgList args) { return pending(args); }
-HostValue __stdcall cmd_wt_dispose(ArgList args) { return pending(args); }
-HostValue __stdcall cmd_wt_enable(ArgList args) { return pending(args); }
-HostValue __stdcall cmd_wt_disable(ArgList args) { return pending(args); }
-HostValue __stdcall cmd_wt_set_event(ArgList args) { return pending(args); }
-HostValue __stdcall cmd_wt_info(ArgList args) { return pending(args); }
+HostValue __stdcall cmd_wt_init(ArgList args) {
+    return pending(args);
+}
+HostValue __stdcall cmd_wt_info(ArgList args) {
+    return pending(args);
+}
 
-WintabApi wintab_api;
-TabletState tablet_state;
-SubclassApi subclass_api;
-WindowHook window_hook;
-void unload_wintab() {}
-void close_context() {}
-int load_subclass_api() { return 0; }
-void unload_subclass_api() {}
-void remove_hook() {}
+int on_packet_message(WPARAM, LPARAM) {
+    return 1;
+}
+int on_mouse_move() {
+    return 1;
+}
