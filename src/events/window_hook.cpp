@@ -87,11 +87,12 @@ void remove_hook() {
         subclass_api.RemoveWindowSubclass(window_hook.main_window, hook_subclass_proc, hook_subclass_id);
     window_hook.subclassed = 0;
     if (window_hook.saved_window_proc) {
-        if (current_window_proc(window_hook.main_window) == hook_window_proc) {
+        WNDPROC current = current_window_proc(window_hook.main_window);
+        if (current == hook_window_proc) {
             SetWindowLongPtrA(window_hook.main_window, GWLP_WNDPROC,
                               reinterpret_cast<LONG_PTR>(window_hook.saved_window_proc));
             window_hook.saved_window_proc = nullptr;
-        } else {
+        } else if (current) {
             // Another party replaced the procedure after us and calls ours in turn: it cannot be taken out of
             // that chain, and saved_window_proc stays so that a later install does not replace it again.
             keep_module_loaded();
