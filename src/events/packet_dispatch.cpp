@@ -6,15 +6,17 @@
 #include "events/call_text.h"
 #include "host_sdk/host_api.h"
 #include "tablet/open_context.h"
+#include "tablet/packet_layout.h"
 #include "tablet/tablet_state.h"
 #include "text/bounded_text.h"
 #include "wintab/wintab_api.h"
 
 // A poll walks its own copy of the packets it fetched: a handler may reopen the tablet (freeing
 // packet_buffer) or pump messages (refilling it) while the poll is still delivering, and every fetched packet
-// must still reach the handler as it was. One copy per nesting level; a poll nested deeper than that leaves
-// the packets queued in the driver for a later poll.
-static constexpr int largest_packet_bytes = 40;
+// must still reach the handler as it was, read with the layout it was fetched with. One copy per nesting
+// level; a poll nested deeper than that leaves the packets queued in the driver for a later poll.
+static constexpr int largest_packet_bytes = base_packet_size + 3 * packet_word_size + packet_triple_size;
+static_assert(largest_packet_bytes == 40);
 static constexpr int poll_copy_bytes = largest_queue_packets * largest_packet_bytes;
 static constexpr int deepest_poll_nesting = 4;
 static unsigned char poll_copies[deepest_poll_nesting][poll_copy_bytes];
@@ -69,9 +71,11 @@ int on_mouse_move() {
     if (requested < 1)
         return 1;
 
+    // Raising the context only helps: a driver without WTOverlap still gives its packets.
     if (wintab_api.WTOverlap != nullptr)
         wintab_api.WTOverlap(tablet_state.context, TRUE);
     int count = wintab_api.WTPacketsGet(tablet_state.context, requested, tablet_state.packet_buffer);
+    // A count beyond what was asked for cannot be in the buffer.
     if (count > requested)
         count = requested;
     if (count <= 0)

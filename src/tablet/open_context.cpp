@@ -44,11 +44,11 @@ static void release_packet_buffer() {
 // Room for `count` packets of the current size, reusing the present buffer when it is large enough. 1 on
 // success; 0 with no buffer at all (null, capacity 0).
 static int make_room_for_packets(int32_t count) {
-    int32_t capacity = tablet_state.buffer_capacity;
-    if (count > capacity)
-        capacity = count;
+    // A capacity left behind without its buffer (the buffer released at unload) counts for nothing.
+    const int32_t present_capacity = tablet_state.packet_buffer != nullptr ? tablet_state.buffer_capacity : 0;
+    const int32_t capacity = count > present_capacity ? count : present_capacity;
     const size_t bytes = static_cast<size_t>(capacity) * static_cast<size_t>(tablet_state.layout.packet_size);
-    if (count <= tablet_state.buffer_capacity && bytes <= packet_buffer_bytes())
+    if (count <= present_capacity && bytes <= packet_buffer_bytes())
         return 1;
     release_packet_buffer();
     void* block = packet_buffer_allocator(bytes);
