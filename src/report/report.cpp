@@ -3,63 +3,14 @@
 #include <cstring>
 
 #include "report/report_texts.h"
+#include "wintab/info_items.h"
 #include "wintab/packet_fields.h"
 
 namespace {
 
-// The Wintab categories, items and flag bits the report asks about (the driver interface's values; kept here
-// so that the report builds without Win32).
-constexpr uint32_t WTI_INTERFACE = 1;
-constexpr uint32_t WTI_DEVICES = 100;
-constexpr uint32_t WTI_CURSORS = 200;
 // Devices and cursors each have a range of 100 categories; past it, a number would name the next range
 // (device 100 is cursor 0, cursor 100 the extensions).
 constexpr int32_t category_range = 100;
-
-constexpr uint32_t IFC_WINTABID = 1;
-constexpr uint32_t IFC_SPECVERSION = 2;
-constexpr uint32_t IFC_IMPLVERSION = 3;
-constexpr uint32_t IFC_NDEVICES = 4;
-constexpr uint32_t IFC_NCURSORS = 5;
-constexpr uint32_t IFC_NCONTEXTS = 6;
-constexpr uint32_t IFC_CTXOPTIONS = 7;
-
-constexpr uint32_t DVC_NAME = 1;
-constexpr uint32_t DVC_HARDWARE = 2;
-constexpr uint32_t DVC_NCSRTYPES = 3;
-constexpr uint32_t DVC_FIRSTCSR = 4;
-constexpr uint32_t DVC_X = 12;
-constexpr uint32_t DVC_Y = 13;
-constexpr uint32_t DVC_Z = 14;
-constexpr uint32_t DVC_NPRESSURE = 15;
-constexpr uint32_t DVC_TPRESSURE = 16;
-constexpr uint32_t DVC_ORIENTATION = 17;
-
-constexpr uint32_t CSR_NAME = 1;
-constexpr uint32_t CSR_ACTIVE = 2;
-constexpr uint32_t CSR_PKTDATA = 3;
-constexpr uint32_t CSR_BUTTONS = 4;
-constexpr uint32_t CSR_NPBUTTON = 9;
-constexpr uint32_t CSR_TPBUTTON = 12;
-constexpr uint32_t CSR_MODE = 16;
-constexpr uint32_t CSR_CAPABILITIES = 19;
-
-constexpr uint32_t CXO_SYSTEM = 0x0001;
-constexpr uint32_t CXO_PEN = 0x0002;
-constexpr uint32_t CXO_MESSAGES = 0x0004;
-constexpr uint32_t CXO_CSRMESSAGES = 0x0008;
-constexpr uint32_t CXO_MGNINSIDE = 0x4000;
-constexpr uint32_t CXO_MARGIN = 0x8000;
-
-constexpr uint32_t HWC_INTEGRATED = 0x0001;
-constexpr uint32_t HWC_TOUCH = 0x0002;
-constexpr uint32_t HWC_HARDPROX = 0x0004;
-constexpr uint32_t HWC_PHYSID_CURSORS = 0x0008;
-
-constexpr uint32_t CRC_MULTIMODE = 0x0001;
-constexpr uint32_t CRC_AGGREGATE = 0x0002;
-constexpr uint32_t CRC_INVERT = 0x0004;
-
 constexpr int32_t twist_minimum = 0;
 constexpr int32_t twist_maximum = 3599;
 

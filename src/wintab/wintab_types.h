@@ -1,11 +1,12 @@
-// Our own declarations of the Wintab interface: records, constants and entry-point signatures (ANSI variants).
-// Shared by the plug-in and the simulated driver. Windows types only; no code.
+// Our own declarations of the Wintab interface: records, constants and entry-point signatures (ANSI
+// variants). Shared by the plug-in and the simulated driver. Windows types only; no code.
 #pragma once
 
 #include <windows.h>
 #include <cstddef>
 #include <cstdint>
 
+#include "wintab/info_items.h"
 #include "wintab/packet_fields.h"
 
 using HCTX = HANDLE;
@@ -74,54 +75,6 @@ static_assert(offsetof(LOGCONTEXTA, lcSensX) == 132);
 static_assert(offsetof(LOGCONTEXTA, lcSysMode) == 144);
 static_assert(offsetof(LOGCONTEXTA, lcSysOrgX) == 148);
 static_assert(offsetof(LOGCONTEXTA, lcSysSensX) == 164);
-
-// Categories.
-inline constexpr UINT WTI_INTERFACE = 1;
-inline constexpr UINT WTI_STATUS = 2;
-inline constexpr UINT WTI_DEFCONTEXT = 3;
-inline constexpr UINT WTI_DEFSYSCTX = 4;
-inline constexpr UINT WTI_DEVICES = 100;
-inline constexpr UINT WTI_CURSORS = 200;
-inline constexpr UINT WTI_EXTENSIONS = 300;
-
-// Interface items.
-inline constexpr UINT IFC_WINTABID = 1;
-inline constexpr UINT IFC_SPECVERSION = 2;
-inline constexpr UINT IFC_IMPLVERSION = 3;
-inline constexpr UINT IFC_NDEVICES = 4;
-inline constexpr UINT IFC_NCURSORS = 5;
-inline constexpr UINT IFC_NCONTEXTS = 6;
-inline constexpr UINT IFC_CTXOPTIONS = 7;
-
-// Device items.
-inline constexpr UINT DVC_NAME = 1;
-inline constexpr UINT DVC_HARDWARE = 2;
-inline constexpr UINT DVC_NCSRTYPES = 3;
-inline constexpr UINT DVC_FIRSTCSR = 4;
-inline constexpr UINT DVC_X = 12;
-inline constexpr UINT DVC_Y = 13;
-inline constexpr UINT DVC_Z = 14;
-inline constexpr UINT DVC_NPRESSURE = 15;
-inline constexpr UINT DVC_TPRESSURE = 16;
-inline constexpr UINT DVC_ORIENTATION = 17;
-
-// Cursor items.
-inline constexpr UINT CSR_NAME = 1;
-inline constexpr UINT CSR_ACTIVE = 2;
-inline constexpr UINT CSR_PKTDATA = 3;
-inline constexpr UINT CSR_BUTTONS = 4;
-inline constexpr UINT CSR_NPBUTTON = 9;
-inline constexpr UINT CSR_TPBUTTON = 12;
-inline constexpr UINT CSR_MODE = 16;
-inline constexpr UINT CSR_CAPABILITIES = 19;
-
-// Context options.
-inline constexpr UINT CXO_SYSTEM = 0x0001;
-inline constexpr UINT CXO_PEN = 0x0002;
-inline constexpr UINT CXO_MESSAGES = 0x0004;
-inline constexpr UINT CXO_CSRMESSAGES = 0x0008;
-inline constexpr UINT CXO_MGNINSIDE = 0x4000;
-inline constexpr UINT CXO_MARGIN = 0x8000;
 
 // Messages.
 inline constexpr UINT WT_DEFBASE = 0x7FF0;
