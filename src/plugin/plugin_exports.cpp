@@ -53,6 +53,8 @@ void WINAPI PluginFin() {
         std::free(tablet_state.packet_buffer);
         tablet_state.packet_buffer = nullptr;
     }
+    // No capacity without its buffer: an opening after a new PluginInit must allocate afresh.
+    tablet_state.buffer_capacity = 0;
     unload_wintab();
     unload_subclass_api();
 }
