@@ -46,4 +46,6 @@ for entry in call_text:4096 report:8192; do
     fi
 done
 echo "fuzz checks: $passed passed, $failed failed"
+# A scratch folder is kept only when it holds a finding.
+[ "$failed" -eq 0 ] && rm -rf "$scratch"
 [ "$failed" -eq 0 ]
