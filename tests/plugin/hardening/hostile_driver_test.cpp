@@ -128,9 +128,9 @@ class HostileDriverTest : public ::testing::Test {
     int first_evaluated = 0;
 };
 
-// The driver copies a full buffer and claims five more: the plug-in takes what fits, and the rest of the
-// queue arrives with the next poll. In pen mode (a buffer of one) the poll and the messages share the
-// packets.
+// The driver claims five more packets than it copied into a full buffer: the plug-in takes what the buffer
+// holds and nothing is repeated. In pen mode (a buffer of one) the poll and the messages share the packets;
+// in mouse mode one poll takes the whole queue of 32.
 TEST_F(HostileDriverTest, CountBeyondWhatWasAskedLosesNothingAndRepeatsNothing) {
     load_profile(plain_tablet + "driver.queue_limit = 1024\ndriver.packets_get_extra = 5\n");
     open_and_enable();
