@@ -168,6 +168,7 @@ struct PacketTimes {
 
 class ComparingReporter : public benchmark::ConsoleReporter {
   public:
+    ComparingReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {

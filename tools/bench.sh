@@ -10,10 +10,10 @@ jobs=${KUMO_JOBS:-2}
 
 tools/setup.sh
 
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
+cmake --no-warn-unused-cli -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DKUMO_BENCH=ON -DKUMO_BUILD_TESTS=OFF >/dev/null
 cmake --build build/bench --target call_text_bench -j "$jobs" >/dev/null
-cmake -S . -B build/bench-wine -G Ninja --toolchain cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+cmake --no-warn-unused-cli -S . -B build/bench-wine -G Ninja --toolchain cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
       -DKUMO_BENCH=ON -DKUMO_BUILD_TESTS=OFF >/dev/null
 cmake --build build/bench-wine --target dispatch_bench comctl32_stub -j "$jobs" >/dev/null
 
