@@ -27,6 +27,8 @@ static std::string utf8_of_cp932(const std::string& bytes) {
 }
 
 int directive_stroke(HostSession& session, const std::string& argument, std::string& error) {
+    if (!bind_simulated_driver(session, error))
+        return 0;
     std::string path = argument;
     if (path.empty() && !session.stroke.empty()) {
         path = session.stroke_name; // the --stroke file, loaded at start
