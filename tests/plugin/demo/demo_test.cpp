@@ -125,6 +125,18 @@ TEST(Demo, ProfileOptionGivesTheDriverItsTablet) {
     HostRun run = run_host("--profile " + in_quotes(profile), &script);
     EXPECT_EQ(0u, run.exit_code) << run.err;
     EXPECT_NE(std::string::npos, run.out.find("\nドライバの名称:試作タブレット\n")) << run.out;
+
+    // The profile went to the driver in drivers/full, loaded before the script: a script may not switch to
+    // another driver after that, since every later load of wintab32.dll would still get the first.
+    std::string other_driver = "!driver virtual_tablet\nWT情報取得\n";
+    HostRun switched = run_host("--profile " + in_quotes(profile), &other_driver);
+    EXPECT_EQ(2u, switched.exit_code);
+    EXPECT_EQ("", switched.out);
+    EXPECT_NE(
+        std::string::npos,
+        switched.err.find(":1: expected !driver before a wintab32.dll is loaded, but one is loaded from "
+                          "another folder (usage: !driver FOLDER)\n"))
+        << switched.err;
     DeleteFileA(profile.c_str());
 }
 
