@@ -81,41 +81,52 @@ TEST(Demo, EverySampleReachesTheHandlerOnceInBothModesAndIsDrawn) {
     RemoveDirectoryA(folder.c_str());
 }
 
-constexpr char five_samples[] = "# time cursor buttons x y z pressure tangent azimuth altitude twist\n"
-                                "0  0 0 100 200 0 0    0 0 900 0\n"
-                                "8  0 1 110 210 0 512  0 0 900 0\n"
-                                "16 0 1 120 220 0 1023 0 0 900 0\n"
-                                "24 0 1 130 230 0 512  0 0 900 0\n"
-                                "32 0 0 140 240 0 0    0 0 900 0\n";
+std::string numbered_stroke(int count) {
+    std::string text;
+    for (int i = 0; i < count; i++)
+        text += std::to_string(8 * i) + " 0 1 " + std::to_string(100 + i) + " " + std::to_string(200 + i) +
+                " 0 512 0 0 900 0\n";
+    return text;
+}
 
-// A driver that says it gave one packet per poll while it removed the whole queue: the summary shows what the
-// handler missed and the session fails.
-TEST(Demo, SummaryCountsWhatTheHandlerNeverReceived) {
-    std::string profile = temporary_path("profile.txt"), stroke = temporary_path("stroke.txt");
-    write_all(profile, "include default\ndriver.packets_get_result = 1\n");
-    write_all(stroke, five_samples);
-    std::string script = "!driver drivers/full\n"
-                         "WT受信イベント設定 ペン受信\n"
-                         "WT初期化 マウスモード\n"
-                         "WT有効\n"
-                         "!stroke\n"
-                         "!replay mouse\n"
-                         "!summary\n";
-    HostRun run = run_host("--profile " + in_quotes(profile) + " --stroke " + in_quotes(stroke), &script);
-    EXPECT_EQ(2u, run.exit_code);
-    EXPECT_NE(std::string::npos,
-              run.out.find("replay mouse: 5 of 5 samples injected in 1 batches of at most 32, "
-                           "a mouse move after each; 1 handler calls received\n"
-                           "  call 1: ペン受信(0,0,100,200,0.00000,0.00000,\"\",0,900,0.0,"
-                           "\"\",\"\",\"\")\n"
-                           "summary mouse: 5 samples injected, 1 calls received, 4 lost, 0 "
-                           "repeated\n"))
-        << run.out;
-    EXPECT_NE(std::string::npos,
-              run.err.find(":7: expected every injected sample received exactly once, in order"))
-        << run.err;
-    DeleteFileA(profile.c_str());
-    DeleteFileA(stroke.c_str());
+// Drivers that misreport how many packets a poll gave: the summary shows what the handler missed or got
+// twice, and the session fails.
+TEST(Demo, SummaryCountsLostAndRepeatedCalls) {
+    struct Case {
+        const char* driver_setting;
+        int samples;
+        const char* expected; // the replay's last call and the summary
+    };
+    const Case cases[] = {
+        // One packet claimed per poll while the whole queue was removed.
+        {"driver.packets_get_result = 1", 5,
+         "  call 1: ペン受信(0,1,100,200,0.00000,0.50049,\"\",0,900,0.0,\"\",\"\",\"\")\n"
+         "summary mouse: 5 samples injected, 1 calls received, 4 lost, 0 repeated\n"},
+        // Two more claimed than given: the second poll (8 packets) dispatches two left from the first.
+        {"driver.packets_get_extra = 2", 40,
+         "  call 42: ペン受信(0,1,109,209,0.00000,0.50049,\"\",0,900,0.0,\"\",\"\",\"\")\n"
+         "summary mouse: 40 samples injected, 42 calls received, 0 lost, 2 repeated\n"},
+    };
+    for (const Case& c : cases) {
+        std::string profile = temporary_path("profile.txt"), stroke = temporary_path("stroke.txt");
+        write_all(profile, "include default\n" + std::string(c.driver_setting) + "\n");
+        write_all(stroke, numbered_stroke(c.samples));
+        std::string script = "!driver drivers/full\n"
+                             "WT受信イベント設定 ペン受信\n"
+                             "WT初期化 マウスモード\n"
+                             "WT有効\n"
+                             "!stroke\n"
+                             "!replay mouse\n"
+                             "!summary\n";
+        HostRun run = run_host("--profile " + in_quotes(profile) + " --stroke " + in_quotes(stroke), &script);
+        EXPECT_EQ(2u, run.exit_code) << c.driver_setting;
+        EXPECT_NE(std::string::npos, run.out.find(c.expected)) << c.driver_setting << "\n" << run.out;
+        EXPECT_NE(std::string::npos,
+                  run.err.find(":7: expected every injected sample received exactly once, in order"))
+            << run.err;
+        DeleteFileA(profile.c_str());
+        DeleteFileA(stroke.c_str());
+    }
 }
 
 TEST(Demo, ProfileOptionGivesTheDriverItsTablet) {
