@@ -128,7 +128,7 @@ TEST(HostProgram, ScriptErrorsNameFileLineAndWhatWasExpected) {
     const Case cases[] = {
         {"ECHO a\n!bogus 1\nECHO b\n", "ECHO -> a\n",
          "2: unknown directive !bogus (expected one of !pump, !mousemove, !driver, !commands, !values, "
-         "!quit)\n"},
+         "!quit, !wait, !print, !stroke, !replay, !summary, !picture)\n"},
         {"NOSUCH x\n", "",
          "1: no command named NOSUCH is registered (expected a command or a directive "
          "beginning with !)\n"},
@@ -136,6 +136,15 @@ TEST(HostProgram, ScriptErrorsNameFileLineAndWhatWasExpected) {
          "3: expected a count from 1 to 100000, got \"many\" (usage: !mousemove [COUNT])\n"},
         {"!pump now\n", "", "1: expected nothing after the directive, got \"now\" (usage: !pump)\n"},
         {"!driver\n", "", "1: expected a folder (usage: !driver FOLDER)\n"},
+        {"!wait soon\n", "", "1: expected milliseconds from 0 to 600000, got \"soon\" (usage: !wait MS)\n"},
+        {"!replay sideways\n", "", "1: expected pen or mouse, got \"sideways\" (usage: !replay pen|mouse)\n"},
+        {"!replay pen\n", "",
+         "1: expected a stroke (load one with !stroke first) (usage: !replay pen|mouse)\n"},
+        {"!print phase one\n!summary\n", "phase one\n", "2: expected a !replay before (usage: !summary)\n"},
+        // The echo plug-in's folder has no wintab32.dll.
+        {"!stroke\n", "",
+         "1: cannot load wintab32.dll (expected the simulated driver; name its folder with !driver) (usage: "
+         "!stroke [FILE])\n"},
         {"ECHO \xFF\xFE\n", "", "1: the text is not valid UTF-8\n"},
         {"ECHO 😀\n", "", "1: the text has a character that code page 932 lacks\n"},
     };
