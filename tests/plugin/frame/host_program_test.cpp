@@ -5,83 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
+#include "host_run.h"
 #include "text_compare.h"
 
 namespace {
-
-struct HostRun {
-    DWORD exit_code;
-    std::string out; // lines joined with "\n"
-    std::string err;
-};
-
-std::string read_all(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-// A fresh name for every run: under Wine a finished child's handles may close a moment after it is signalled.
-std::string temporary_path(int run_number, const char* name) {
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + "kumo_host_test_" + std::to_string(GetCurrentProcessId()) + "_" +
-           std::to_string(run_number) + "_" + name;
-}
-
-HANDLE inheritable_file(const std::string& path) {
-    SECURITY_ATTRIBUTES security = {sizeof security, nullptr, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &security, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Runs kumo_host.exe with `arguments`; when `script` is given it goes to a file whose path is appended.
-HostRun run_host(const std::string& arguments, const std::string* script = nullptr) {
-    std::string command_line = "\"" KUMO_BIN_DIR "/kumo_host.exe\" " + arguments;
-    static int run_count = 0;
-    const int run_number = ++run_count;
-    std::string script_path = temporary_path(run_number, "script.txt");
-    if (script) {
-        std::ofstream(script_path, std::ios::binary) << *script;
-        command_line += " \"" + script_path + "\"";
-    }
-    std::string out_path = temporary_path(run_number, "out.txt"),
-                err_path = temporary_path(run_number, "err.txt");
-    HANDLE out = inheritable_file(out_path), err = inheritable_file(err_path);
-    HostRun run = {};
-    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot create " << out_path << " or " << err_path;
-        run.exit_code = 9999;
-        return run;
-    }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ADD_FAILURE() << "cannot start " << command_line;
-        run.exit_code = 9999;
-    } else {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000)) << command_line;
-        GetExitCodeProcess(process.hProcess, &run.exit_code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(out);
-    CloseHandle(err);
-    run.out = read_all(out_path);
-    run.err = read_all(err_path);
-    DeleteFileA(out_path.c_str());
-    DeleteFileA(err_path.c_str());
-    DeleteFileA(script_path.c_str());
-    return run;
-}
 
 const std::string echo_plugin = "--plugin \"" ECHO_PLUGIN_PATH "\"";
 

@@ -29,7 +29,7 @@ inline std::string temporary_path(const char* name) {
     static int use_count = 0;
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + "kumo_demo_test_" + std::to_string(GetCurrentProcessId()) + "_" +
+    return std::string(folder) + "kumo_host_run_" + std::to_string(GetCurrentProcessId()) + "_" +
            std::to_string(++use_count) + "_" + name;
 }
 
