@@ -2,7 +2,7 @@
 # Installs everything the build and the tests need. Does nothing when all is there.
 set -euo pipefail
 
-packages=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest clang libclang-rt-14-dev libbenchmark-dev python3 binutils-mingw-w64-i686)
+packages=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake ninja-build googletest clang libclang-rt-14-dev libbenchmark-dev python3 binutils-mingw-w64-i686 librsvg2-bin)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -30,11 +30,32 @@ static int expect_no_argument(const std::string& argument, std::string& error) {
 static int directive_pump(HostSession&, const std::string& argument, std::string& error) {
     if (!expect_no_argument(argument, error))
         return 0;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    pump_messages();
+    return 1;
+}
+
+// A message loop for MS milliseconds: timers fire (the virtual tablet replays on one) and posted packets are
+// dispatched as they come.
+static int directive_wait(HostSession&, const std::string& argument, std::string& error) {
+    char* end = nullptr;
+    long milliseconds = std::strtol(argument.c_str(), &end, 10);
+    if (argument.empty() || *end != '\0' || milliseconds < 0 || milliseconds > 600000) {
+        error = "expected milliseconds from 0 to 600000, got \"" + argument + "\"";
+        return 0;
     }
+    const DWORD start = GetTickCount();
+    for (;;) {
+        pump_messages();
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= static_cast<DWORD>(milliseconds))
+            return 1;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds) - elapsed, QS_ALLINPUT);
+    }
+}
+
+// Prints the rest of the line: the phases of a session.
+static int directive_print(HostSession&, const std::string& argument, std::string&) {
+    print_line(argument);
     return 1;
 }
 
@@ -46,6 +67,26 @@ static int directive_mousemove(HostSession& session, const std::string& argument
     for (int i = 0; i < count; i++)
         SendMessageW(session.main_window, WM_MOUSEMOVE, 0, MAKELPARAM(10 + i, 10 + i));
     return 1;
+}
+
+static std::wstring full_folder(const std::wstring& path) {
+    wchar_t full[MAX_PATH];
+    DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    std::wstring folder(full, length < MAX_PATH ? length : 0);
+    while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        folder.pop_back();
+    return folder;
+}
+
+static int same_folder(HMODULE module, const std::string& folder) {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    std::wstring module_path(path, length < MAX_PATH ? length : 0);
+    size_t separator = module_path.find_last_of(L"\\/");
+    std::wstring module_folder =
+        full_folder(module_path.substr(0, separator == std::wstring::npos ? 0 : separator));
+    return CompareStringOrdinal(module_folder.c_str(), -1, full_folder(utf8_to_wide(folder)).c_str(), -1,
+                                TRUE) == CSTR_EQUAL;
 }
 
 // Where the plug-in's LoadLibraryA("wintab32.dll") looks first; a relative folder is taken from the
@@ -60,6 +101,12 @@ static int directive_driver(HostSession& session, const std::string& argument, s
     DWORD attributes = GetFileAttributesW(utf8_to_wide(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         error = "expected an existing folder, got \"" + folder + "\"";
+        return 0;
+    }
+    // Once a wintab32.dll is loaded, every later load by that name gets it, whatever the folder.
+    HMODULE loaded = GetModuleHandleW(L"wintab32.dll");
+    if (loaded && !same_folder(loaded, folder)) {
+        error = "expected !driver before a wintab32.dll is loaded, but one is loaded from another folder";
         return 0;
     }
     SetDllDirectoryW(utf8_to_wide(folder).c_str());
@@ -111,6 +158,12 @@ static const Directive directives[] = {
     {"!commands", "!commands", directive_commands},
     {"!values", "!values", directive_values},
     {"!quit", "!quit", directive_quit},
+    {"!wait", "!wait MS", directive_wait},
+    {"!print", "!print TEXT", directive_print},
+    {"!stroke", "!stroke [FILE]", directive_stroke},
+    {"!replay", "!replay pen|mouse", directive_replay},
+    {"!summary", "!summary", directive_summary},
+    {"!picture", "!picture FILE", directive_picture},
 };
 
 const Directive* find_directive(const std::string& name) {

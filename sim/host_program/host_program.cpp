@@ -2,11 +2,17 @@
 // runtime stand-in and the plug-in, has the plug-in register its commands, then runs a command script
 // (script.cpp), printing every answer and every text the plug-in hands to kumo_eval, in UTF-8.
 //
-//   kumo_host.exe [--runtime PATH] [--plugin PATH] [SCRIPT | --demo]
+//   kumo_host.exe [--runtime PATH] [--plugin PATH] [--profile FILE] [--stroke FILE] [--out DIR]
+//                 [SCRIPT | --demo]
 //
 // Without SCRIPT and --demo the script is read from standard input. The runtime and the plug-in default to
 // kumo_runtime.dll and kumo_wintab.dll in the program's own folder; --demo runs kumo_host_demo.txt from
-// there. Exit code: 0 when the script ran through, 1 when the session could not start, 2 at a script error.
+// there. --profile and --stroke give the simulated driver (drivers/full beside the program, unless a script
+// names another with !driver before) a profile and the stroke that !stroke loads, before the script runs;
+// --out is the folder where !picture writes. Without them the program calls no control function of the
+// driver until the script asks for a replay, so a virtual tablet replays its own stroke.
+// Exit code: 0 when the script ran through, 1 when the session could not start, 2 at a script error or a
+// missing or malformed --profile / --stroke file.
 #include "host_session.h"
 
 #include <fcntl.h>
@@ -18,7 +24,8 @@
 #include <vector>
 
 static const wchar_t main_window_class[] = L"KumoHostMainWindow";
-static const char usage[] = "usage: kumo_host.exe [--runtime PATH] [--plugin PATH] [SCRIPT | --demo]";
+static const char usage[] = "usage: kumo_host.exe [--runtime PATH] [--plugin PATH] [--profile FILE] "
+                            "[--stroke FILE] [--out DIR] [SCRIPT | --demo]";
 
 using PluginInit_t = int(WINAPI*)(HMODULE);
 using PluginProcedure_t = void(WINAPI*)();
@@ -28,7 +35,8 @@ static kumo_var_new_t runtime_var_new;
 
 // Every text the plug-in evaluates is printed; the answer is a new value, which the plug-in is to free.
 static HostValue WINAPI print_evaluation(const char* text) {
-    print_line("eval: " + cp932_to_utf8(text, static_cast<int>(std::strlen(text))));
+    if (!record_evaluation(text))
+        print_line("eval: " + cp932_to_utf8(text, static_cast<int>(std::strlen(text))));
     return runtime_var_new(nullptr);
 }
 
@@ -83,14 +91,26 @@ struct Options {
     std::string runtime_path;
     std::string plugin_path;
     std::string script_path; // empty: standard input
+    std::string profile_path;
+    std::string stroke_path;
+    std::string output_folder;
     int demo;
 };
 
 static int parse_options(const std::vector<std::string>& arguments, Options& options) {
     for (size_t i = 1; i < arguments.size(); i++) {
         const std::string& argument = arguments[i];
-        if ((argument == "--runtime" || argument == "--plugin") && i + 1 < arguments.size()) {
-            (argument == "--runtime" ? options.runtime_path : options.plugin_path) = arguments[++i];
+        std::string* value = argument == "--runtime"   ? &options.runtime_path
+                             : argument == "--plugin"  ? &options.plugin_path
+                             : argument == "--profile" ? &options.profile_path
+                             : argument == "--stroke"  ? &options.stroke_path
+                             : argument == "--out"     ? &options.output_folder
+                                                       : nullptr;
+        if (value && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
+            *value = arguments[++i];
+        } else if (value) {
+            print_error("kumo_host: " + argument + " expects a value");
+            return 0;
         } else if (argument == "--demo") {
             options.demo = 1;
         } else if (!argument.empty() && argument[0] != '-' && options.script_path.empty()) {
@@ -194,6 +214,25 @@ int main() {
     }
     plugin_init(session.runtime);
     import_functions();
+
+    if (!options.output_folder.empty()) {
+        session.output_folder = options.output_folder;
+        if (session.output_folder.back() != '/' && session.output_folder.back() != '\\')
+            session.output_folder += '/';
+    }
+    if (!options.profile_path.empty() || !options.stroke_path.empty()) {
+        if (!GetModuleHandleW(L"wintab32.dll"))
+            SetDllDirectoryW(utf8_to_wide(session.program_folder + "drivers\\full").c_str());
+        std::string error;
+        if (!options.profile_path.empty() && !load_profile_file(session, options.profile_path, error)) {
+            print_error("kumo_host: --profile " + options.profile_path + ": " + error);
+            return 2;
+        }
+        if (!options.stroke_path.empty() && !load_stroke_file(session, options.stroke_path, error)) {
+            print_error("kumo_host: --stroke " + options.stroke_path + ": " + error);
+            return 2;
+        }
+    }
 
     int ran = run_script(session, script);
 

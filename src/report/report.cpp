@@ -223,6 +223,23 @@ void line_end(Report& report) {
         report.full = 1;
 }
 
+// One of the report's marks, chosen at run time among literals of different lengths.
+struct Mark {
+    const char* text;
+    int length;
+};
+template <int N> constexpr Mark mark(const char (&text)[N]) {
+    return {text, N - 1};
+}
+
+// A whole line: a label and one mark.
+template <int N> void mark_line(Report& report, const char (&label)[N], Mark chosen) {
+    line_start(report);
+    line_literal(report, label);
+    text_append(report.line, chosen.text, chosen.length);
+    line_end(report);
+}
+
 // A line whose literal already ends with its line end.
 template <int N> void whole_line(Report& report, const char (&literal)[N]) {
     if (report.full || !text_append_literal(report.text, literal))
@@ -242,6 +259,14 @@ template <int N> void version_line(Report& report, const char (&label)[N], uint3
     line_end(report);
 }
 
+// A whole line: a label and one number.
+template <int N> void number_line(Report& report, const char (&label)[N], int32_t value) {
+    line_start(report);
+    line_literal(report, label);
+    line_number(report, value);
+    line_end(report);
+}
+
 template <int N>
 void count_line(Report& report, const char (&label)[N], uint32_t category, uint32_t index, int32_t* count) {
     if (!ask(report, category, index))
@@ -249,19 +274,12 @@ void count_line(Report& report, const char (&label)[N], uint32_t category, uint3
     const int32_t value = static_cast<int32_t>(answer_uint());
     if (count)
         *count = value;
-    line_start(report);
-    line_literal(report, label);
-    line_number(report, value);
-    line_end(report);
+    number_line(report, label, value);
 }
 
 template <int N> void button_line(Report& report, const char (&label)[N], uint32_t category, uint32_t index) {
-    if (!ask(report, category, index))
-        return;
-    line_start(report);
-    line_literal(report, label);
-    line_number(report, answer_byte());
-    line_end(report);
+    if (ask(report, category, index))
+        number_line(report, label, answer_byte());
 }
 
 // X and Y: the range, "？" for a resolution of zero, "－" unanswered.
@@ -307,10 +325,7 @@ void pressure_line(Report& report, const char (&label)[N], uint32_t category, ui
 void device_section(Report& report, int32_t device) {
     const uint32_t category = WTI_DEVICES + static_cast<uint32_t>(device);
 
-    line_start(report);
-    line_literal(report, report_device_number_label);
-    line_number(report, device);
-    line_end(report);
+    number_line(report, report_device_number_label, device);
 
     if (ask_name(report, category, DVC_NAME)) {
         line_start(report);
@@ -355,57 +370,34 @@ void device_section(Report& report, int32_t device) {
         const AxisAnswer azimuth = answer_axis(0);
         const AxisAnswer altitude = answer_axis(1);
         const AxisAnswer twist = answer_axis(2);
-        line_start(report);
-        line_literal(report, report_tilt_label);
-        if (azimuth.resolution != 0 && altitude.resolution != 0)
-            line_literal(report, report_mark_yes);
-        else
-            line_literal(report, report_mark_no);
-        line_end(report);
-        line_start(report);
-        line_literal(report, report_rotation_label);
-        if (twist.resolution == 0)
-            line_literal(report, report_mark_no);
-        else if (twist.minimum == twist_minimum && twist.maximum == twist_maximum)
-            line_literal(report, report_mark_yes);
-        else
-            line_literal(report, report_mark_unusable);
-        line_end(report);
+        const int tilt = azimuth.resolution != 0 && altitude.resolution != 0;
+        mark_line(report, report_tilt_label, tilt ? mark(report_mark_yes) : mark(report_mark_no));
+        const int usable_twist = twist.minimum == twist_minimum && twist.maximum == twist_maximum;
+        mark_line(report, report_rotation_label,
+                  twist.resolution == 0 ? mark(report_mark_no)
+                  : usable_twist        ? mark(report_mark_yes)
+                                        : mark(report_mark_unusable));
     } else {
-        line_start(report);
-        line_literal(report, report_tilt_label);
-        line_literal(report, report_mark_unanswered);
-        line_end(report);
-        line_start(report);
-        line_literal(report, report_rotation_label);
-        line_literal(report, report_mark_unanswered);
-        line_end(report);
+        mark_line(report, report_tilt_label, mark(report_mark_unanswered));
+        mark_line(report, report_rotation_label, mark(report_mark_unanswered));
     }
 
-    line_start(report);
-    line_literal(report, report_thumbwheel_label);
-    if (!ask(report, category, DVC_Z)) {
-        line_literal(report, report_mark_unanswered);
-    } else {
+    Mark thumbwheel = mark(report_mark_unanswered);
+    if (ask(report, category, DVC_Z)) {
         const AxisAnswer z = answer_axis(0);
         // Symmetric about zero, negated as a 32-bit word (so the lowest value is its own negation).
-        if (z.resolution == 0)
-            line_literal(report, report_mark_no);
-        else if (static_cast<uint32_t>(z.maximum) == 0u - static_cast<uint32_t>(z.minimum))
-            line_literal(report, report_mark_yes);
-        else
-            line_literal(report, report_mark_unusable);
+        const int symmetric = static_cast<uint32_t>(z.maximum) == 0u - static_cast<uint32_t>(z.minimum);
+        thumbwheel = z.resolution == 0 ? mark(report_mark_no)
+                     : symmetric       ? mark(report_mark_yes)
+                                       : mark(report_mark_unusable);
     }
-    line_end(report);
+    mark_line(report, report_thumbwheel_label, thumbwheel);
 }
 
 void cursor_section(Report& report, int32_t cursor) {
     const uint32_t category = WTI_CURSORS + static_cast<uint32_t>(cursor);
 
-    line_start(report);
-    line_literal(report, report_cursor_number_label);
-    line_number(report, cursor);
-    line_end(report);
+    number_line(report, report_cursor_number_label, cursor);
 
     // The name line is there even without a name.
     const int named = ask_name(report, category, CSR_NAME);

@@ -5,83 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
+#include "host_run.h"
 #include "text_compare.h"
 
 namespace {
-
-struct HostRun {
-    DWORD exit_code;
-    std::string out; // lines joined with "\n"
-    std::string err;
-};
-
-std::string read_all(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-// A fresh name for every run: under Wine a finished child's handles may close a moment after it is signalled.
-std::string temporary_path(int run_number, const char* name) {
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + "kumo_host_test_" + std::to_string(GetCurrentProcessId()) + "_" +
-           std::to_string(run_number) + "_" + name;
-}
-
-HANDLE inheritable_file(const std::string& path) {
-    SECURITY_ATTRIBUTES security = {sizeof security, nullptr, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &security, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Runs kumo_host.exe with `arguments`; when `script` is given it goes to a file whose path is appended.
-HostRun run_host(const std::string& arguments, const std::string* script = nullptr) {
-    std::string command_line = "\"" KUMO_BIN_DIR "/kumo_host.exe\" " + arguments;
-    static int run_count = 0;
-    const int run_number = ++run_count;
-    std::string script_path = temporary_path(run_number, "script.txt");
-    if (script) {
-        std::ofstream(script_path, std::ios::binary) << *script;
-        command_line += " \"" + script_path + "\"";
-    }
-    std::string out_path = temporary_path(run_number, "out.txt"),
-                err_path = temporary_path(run_number, "err.txt");
-    HANDLE out = inheritable_file(out_path), err = inheritable_file(err_path);
-    HostRun run = {};
-    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot create " << out_path << " or " << err_path;
-        run.exit_code = 9999;
-        return run;
-    }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = out;
-    startup.hStdError = err;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        ADD_FAILURE() << "cannot start " << command_line;
-        run.exit_code = 9999;
-    } else {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 60000)) << command_line;
-        GetExitCodeProcess(process.hProcess, &run.exit_code);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(out);
-    CloseHandle(err);
-    run.out = read_all(out_path);
-    run.err = read_all(err_path);
-    DeleteFileA(out_path.c_str());
-    DeleteFileA(err_path.c_str());
-    DeleteFileA(script_path.c_str());
-    return run;
-}
 
 const std::string echo_plugin = "--plugin \"" ECHO_PLUGIN_PATH "\"";
 
@@ -128,7 +57,7 @@ TEST(HostProgram, ScriptErrorsNameFileLineAndWhatWasExpected) {
     const Case cases[] = {
         {"ECHO a\n!bogus 1\nECHO b\n", "ECHO -> a\n",
          "2: unknown directive !bogus (expected one of !pump, !mousemove, !driver, !commands, !values, "
-         "!quit)\n"},
+         "!quit, !wait, !print, !stroke, !replay, !summary, !picture)\n"},
         {"NOSUCH x\n", "",
          "1: no command named NOSUCH is registered (expected a command or a directive "
          "beginning with !)\n"},
@@ -136,6 +65,15 @@ TEST(HostProgram, ScriptErrorsNameFileLineAndWhatWasExpected) {
          "3: expected a count from 1 to 100000, got \"many\" (usage: !mousemove [COUNT])\n"},
         {"!pump now\n", "", "1: expected nothing after the directive, got \"now\" (usage: !pump)\n"},
         {"!driver\n", "", "1: expected a folder (usage: !driver FOLDER)\n"},
+        {"!wait soon\n", "", "1: expected milliseconds from 0 to 600000, got \"soon\" (usage: !wait MS)\n"},
+        {"!replay sideways\n", "", "1: expected pen or mouse, got \"sideways\" (usage: !replay pen|mouse)\n"},
+        {"!replay pen\n", "",
+         "1: expected a stroke (load one with !stroke first) (usage: !replay pen|mouse)\n"},
+        {"!print phase one\n!summary\n", "phase one\n", "2: expected a !replay before (usage: !summary)\n"},
+        // The echo plug-in's folder has no wintab32.dll.
+        {"!stroke\n", "",
+         "1: cannot load wintab32.dll (expected the simulated driver; name its folder with !driver) (usage: "
+         "!stroke [FILE])\n"},
         {"ECHO \xFF\xFE\n", "", "1: the text is not valid UTF-8\n"},
         {"ECHO 😀\n", "", "1: the text has a character that code page 932 lacks\n"},
     };
