@@ -5,19 +5,7 @@ set -uo pipefail
 dll=${1:?usage: check-dll.sh path/to/kumo_wintab.dll}
 objdump=i686-w64-mingw32-objdump
 dump=$($objdump -p "$dll")
-passed=0
-failed=0
-check() {
-    if [ "$2" = "$3" ]; then
-        echo "ok   $1"
-        passed=$((passed + 1))
-    else
-        echo "FAIL $1"
-        echo "     expected: $3"
-        echo "     found:    $2"
-        failed=$((failed + 1))
-    fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 check "format" "$($objdump -f "$dll" | sed -n 's/.*file format //p')" "pei-i386"
 check "PE32 optional header" "$(echo "$dump" | sed -n 's/^Magic[[:space:]]*//p' | awk '{print $1}')" "010b"
 exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\] //p' | sort | tr '\n' ' ')
@@ -26,5 +14,4 @@ imports=$(echo "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' 
 check "imports" "$imports" "KERNEL32.DLL MSVCRT.DLL USER32.DLL "
 resources=$($objdump -h "$dll" | grep -c '\.rsrc' || true)
 check "version resource" "$resources" "1"
-echo "dll checks: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_summary "dll checks"

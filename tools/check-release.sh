@@ -6,19 +6,7 @@ set -uo pipefail
 zip=${1:?usage: check-release.sh build/release/kumo_wintab-VERSION.zip}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 objdump=i686-w64-mingw32-objdump
-passed=0
-failed=0
-check() {
-    if [ "$2" = "$3" ]; then
-        echo "ok   $1"
-        passed=$((passed + 1))
-    else
-        echo "FAIL $1"
-        echo "     expected: $3"
-        echo "     found:    $2"
-        failed=$((failed + 1))
-    fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 files=$(python3 -c 'import sys, zipfile; print(" ".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' "$zip" 2>&1)
@@ -32,5 +20,4 @@ for file in profile stroke; do
     check "virtual-tablet/wintab_$file.txt is sim/data/sample_$file.txt" "$same" "same"
 done
 check "LICENSE" "$(head -3 "$unpacked/LICENSE" 2>&1 | tr '\n' '|')" "MIT License||Copyright (c) 2026 kumo_wintab developers|"
-echo "release checks: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_summary "release checks"
