@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "events/call_text.h"
+#include "fuzz_input.h"
 #include "reference_call_text.h"
 #include "text/bounded_text.h"
 
@@ -19,17 +20,6 @@ char handler_name[longest_name + 1];
 // The name and 13 arguments, none of them as long as a field buffer.
 char expected[longest_name + 13 * field_buffer_size];
 
-struct Input {
-    const uint8_t* data;
-    size_t size;
-    uint32_t take(int bytes) {
-        uint32_t value = 0;
-        for (int i = 0; i < bytes && size > 0; ++i, ++data, --size)
-            value |= static_cast<uint32_t>(*data) << (8 * i);
-        return value;
-    }
-};
-
 void check(bool condition, const char* what) {
     if (!condition) {
         std::fprintf(stderr, "call text: %s\n", what);
@@ -40,7 +30,7 @@ void check(bool condition, const char* what) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input input{data, size};
+    FuzzInput input{data, size};
     PacketLayout layout{};
     layout.packet_mask = input.take(4);
     const uint32_t flags = input.take(1);
