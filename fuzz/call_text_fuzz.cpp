@@ -1,15 +1,15 @@
-// Fuzzes the event call text against a plain reference written with snprintf: any mask (bits past rotation
-// included), axis flags, divisors, packet bytes, handler-name length up to 40000 bytes and buffer capacity.
-// Input: mask (4 bytes), flags (1), z, pressure and tangent divisors (4 each), name length (2), capacity (2),
-// then the packet's bytes.
-#include <cstdarg>
+// Fuzzes the event call text against the snprintf reference (reference_call_text.h): any mask (bits past
+// rotation included), axis flags, divisors, packet bytes, handler-name length up to 40000 bytes and buffer
+// capacity. Input: mask (4 bytes), flags (1), z, pressure and tangent divisors (4 each), name length (2),
+// capacity (2), then the packet's bytes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "events/call_text.h"
+#include "fuzz_input.h"
+#include "reference_call_text.h"
 #include "text/bounded_text.h"
 
 namespace {
@@ -17,95 +17,8 @@ namespace {
 constexpr int longest_name = 40000;
 constexpr int guard_size = 32;
 char handler_name[longest_name + 1];
-
-struct Input {
-    const uint8_t* data;
-    size_t size;
-    uint32_t take(int bytes) {
-        uint32_t value = 0;
-        for (int i = 0; i < bytes && size > 0; ++i, ++data, --size)
-            value |= static_cast<uint32_t>(*data) << (8 * i);
-        return value;
-    }
-};
-
-uint32_t word_at(const unsigned char* at) {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
-           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
-}
-
-void add_format(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void add_format(std::string& text, const char* format, ...) {
-    char piece[128];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(piece, sizeof piece, format, arguments);
-    va_end(arguments);
-    text += piece;
-}
-
-void add_scaled(std::string& text, uint32_t word, uint32_t divisor) {
-    if (divisor == 0)
-        text += ",\"\"";
-    else
-        add_format(text, ",%.5f",
-                   static_cast<double>(static_cast<int32_t>(word)) / static_cast<double>(divisor));
-}
-
-// The call text as the table of arguments describes it, one field after another.
-std::string reference_text(const char* name, const PacketLayout& layout, const unsigned char* packet) {
-    const WTPKT mask = layout.packet_mask;
-    const unsigned char* read = packet;
-    for (WTPKT bit = PK_CONTEXT; bit <= PK_SERIAL_NUMBER; bit <<= 1)
-        if (mask & bit)
-            read += 4;
-    std::string text = name;
-    for (WTPKT bit : {PK_CURSOR, PK_BUTTONS, PK_X, PK_Y}) {
-        if (!(mask & bit)) {
-            text += ",\"\"";
-            continue;
-        }
-        if (bit == PK_CURSOR || bit == PK_BUTTONS)
-            add_format(text, ",%u", word_at(read));
-        else
-            add_format(text, ",%d", static_cast<int32_t>(word_at(read)));
-        read += 4;
-    }
-    const struct {
-        WTPKT bit;
-        int usable;
-        uint32_t divisor;
-    } axes[] = {{PK_Z, layout.has_z, layout.z_max},
-                {PK_NORMAL_PRESSURE, layout.has_pressure, layout.pressure_max},
-                {PK_TANGENT_PRESSURE, layout.has_tangent, layout.tangent_max}};
-    for (const auto& axis : axes) {
-        if (!(mask & axis.bit)) {
-            text += ",\"\"";
-            continue;
-        }
-        if (axis.usable)
-            add_scaled(text, word_at(read), axis.divisor);
-        else
-            text += ",\"\"";
-        read += 4;
-    }
-    if (mask & PK_ORIENTATION) {
-        if (layout.has_orientation)
-            add_format(text, ",%d,%d", static_cast<int32_t>(word_at(read)),
-                       static_cast<int32_t>(word_at(read + 4)));
-        else
-            text += ",\"\",\"\"";
-        if (layout.has_twist)
-            add_format(text, ",%.1f", static_cast<int32_t>(word_at(read + 8)) / 10.0);
-        else
-            text += ",\"\"";
-    } else {
-        text += ",\"\",\"\",\"\"";
-    }
-    text += ",\"\",\"\",\"\")";
-    text[std::strlen(name)] = '(';
-    return text;
-}
+// The name and 13 arguments, none of them as long as a field buffer.
+char expected[longest_name + 13 * field_buffer_size];
 
 void check(bool condition, const char* what) {
     if (!condition) {
@@ -117,7 +30,7 @@ void check(bool condition, const char* what) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Input input{data, size};
+    FuzzInput input{data, size};
     PacketLayout layout{};
     layout.packet_mask = input.take(4);
     const uint32_t flags = input.take(1);
@@ -157,10 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (packet_bytes < layout.packet_size) {
         check(length == -1, "a short packet is refused");
     } else {
-        const std::string expected = reference_text(handler_name, layout, packet);
-        if (static_cast<int>(expected.size()) + 1 <= capacity) {
-            check(length == static_cast<int>(expected.size()), "length of a text that fits");
-            check(std::memcmp(out, expected.data(), expected.size()) == 0, "text as the reference writes it");
+        const int expected_length = reference_call_text(expected, handler_name, layout, packet);
+        if (expected_length + 1 <= capacity) {
+            check(length == expected_length, "length of a text that fits");
+            check(std::memcmp(out, expected, static_cast<size_t>(expected_length)) == 0,
+                  "text as the reference writes it");
             check(out[length] == '\0', "terminated");
             int commas = 0;
             for (int i = 0; i < length; ++i)

@@ -9,6 +9,7 @@
 #include <map>
 #include <utility>
 
+#include "fuzz_input.h"
 #include "report/report.h"
 #include "report/report_texts.h"
 
@@ -19,17 +20,8 @@ namespace {
 constexpr int32_t largest_write = 65536;
 constexpr int guard_size = 32;
 
-struct FuzzDriver {
-    const uint8_t* data;
-    size_t size;
+struct FuzzDriver : FuzzInput {
     std::map<std::pair<uint32_t, uint32_t>, int32_t> announced; // the last size given for a null output
-
-    uint32_t take(int bytes) {
-        uint32_t value = 0;
-        for (int i = 0; i < bytes && size > 0; ++i, ++data, --size)
-            value |= static_cast<uint32_t>(*data) << (8 * i);
-        return value;
-    }
 };
 
 void check(bool condition, const char* what) {
@@ -121,7 +113,7 @@ template <int N> bool starts_with(const char* line, int length, const char (&lab
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzDriver driver{data, size, {}};
+    FuzzDriver driver{{data, size}, {}};
     const uint32_t setup = driver.take(2);
     const int module_loaded = (setup & 3) != 0;
     const int info_available = (setup & 12) != 0;

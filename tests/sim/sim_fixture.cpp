@@ -1,6 +1,7 @@
 #include "sim_fixture.h"
 #include <cstring>
 
+#include "test_window.h"
 #include "wintab/packet_fields.h"
 
 template <typename Function> static void bind(HMODULE module, const char* name, Function& out, int& missing) {
@@ -40,14 +41,7 @@ int bind_sim_driver(HMODULE module, SimDriver& driver) {
 }
 
 HWND create_test_window() {
-    static const char class_name[] = "sim_driver_test_window";
-    WNDCLASSA window_class{};
-    window_class.lpfnWndProc = DefWindowProcA;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = class_name;
-    RegisterClassA(&window_class); // a second registration fails harmlessly
-    return CreateWindowExA(0, class_name, "sim driver test", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    return create_top_level_window("sim_driver_test_window", DefWindowProcA, "sim driver test");
 }
 
 SimSample distinct_sample(int seed) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../tablet/command_session.h"
+#include "plugin_module.h"
 #include "wintab/wintab_api.h"
 
 namespace {
@@ -112,11 +113,11 @@ TEST_F(DriverLoaderTest, WithoutEnableOnlyEnableAndDisableRefuse) {
 TEST(DriverRelease, PluginFinFreesTheDriver) {
     CommandSession session;
     session.start(false);
-    HMODULE plugin = LoadLibraryA(KUMO_BIN_DIR "/kumo_wintab.dll");
+    PluginInit_t plugin_init;
+    ImportKumoFunction_t import_commands;
+    PluginFin_t plugin_fin;
+    HMODULE plugin = load_plugin(plugin_init, import_commands, plugin_fin);
     ASSERT_NE(plugin, nullptr);
-    auto plugin_init = lookup_entry_point<int(WINAPI*)(HMODULE)>(plugin, "PluginInit");
-    auto import_commands = lookup_entry_point<void(WINAPI*)()>(plugin, "ImportKumoFunction");
-    auto plugin_fin = lookup_entry_point<void(WINAPI*)()>(plugin, "PluginFin");
     ASSERT_TRUE(plugin_init && import_commands && plugin_fin);
     plugin_init(session.runtime);
     import_commands();

@@ -14,12 +14,7 @@
 
 namespace {
 
-using PluginInit_t = int(WINAPI*)(HMODULE);
-using ImportKumoFunction_t = void(WINAPI*)();
-using PluginFin_t = void(WINAPI*)();
 using kumo_var_new_t = HostValueRecord*(WINAPI*)(void*);
-
-const char mouse_word[] = "MOUSEモード";
 
 // Pressure and tilt, no twist: the first worked example's layout.
 const char pressure_and_tilt[] = R"(interface.devices = 1
@@ -108,14 +103,8 @@ class DispatchTest : public ::testing::Test {
             reinterpret_cast<void*>(GetProcAddress(runtime, "kumo_var_new")));
         driver = load_sim_driver(driver_variant(), sim);
         ASSERT_NE(driver, nullptr) << "bin/drivers/" << driver_variant() << "/wintab32.dll";
-        plugin = LoadLibraryA(KUMO_BIN_DIR "/kumo_wintab.dll");
+        plugin = load_plugin(plugin_init, import_functions, plugin_fin);
         ASSERT_NE(plugin, nullptr);
-        plugin_init =
-            reinterpret_cast<PluginInit_t>(reinterpret_cast<void*>(GetProcAddress(plugin, "PluginInit")));
-        import_functions = reinterpret_cast<ImportKumoFunction_t>(
-            reinterpret_cast<void*>(GetProcAddress(plugin, "ImportKumoFunction")));
-        plugin_fin =
-            reinterpret_cast<PluginFin_t>(reinterpret_cast<void*>(GetProcAddress(plugin, "PluginFin")));
         ASSERT_TRUE(plugin_init && import_functions && plugin_fin);
         host.reset();
         sim.reset();

@@ -16,27 +16,10 @@
 
 namespace {
 
-using PluginInit_t = int(WINAPI*)(HMODULE);
-using ImportKumoFunction_t = void(WINAPI*)();
-using PluginFin_t = void(WINAPI*)();
-
-const char mouse_word[] = "MOUSEモード";
-const char open_failed[] = "タブレットの初期化に失敗しました";
-const char no_queue[] = "タブレット用の受信キューを確保できませんでした";
 const char not_open[] = "タブレットは初期化されていません";
-
-// Cursor, buttons, x and y only: a call text is easy to write down.
-const std::string plain_tablet = R"(interface.devices = 1
-device.0.x = 0 44799 2 1
-device.0.y = 0 27999 2 1
-)";
 
 std::string call_for(int x) {
     return "OnPen(1,0," + std::to_string(x) + R"(,7,"","","","","","","","",""))";
-}
-
-template <typename Function> Function entry(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 class HostileDriverTest : public ::testing::Test {
@@ -51,11 +34,10 @@ class HostileDriverTest : public ::testing::Test {
         ASSERT_NE(runtime, nullptr);
         driver = load_sim_driver(driver_variant(), sim);
         ASSERT_NE(driver, nullptr) << driver_variant();
-        plugin = LoadLibraryA(KUMO_BIN_DIR "/kumo_wintab.dll");
+        PluginInit_t plugin_init;
+        ImportKumoFunction_t import_functions;
+        plugin = load_plugin(plugin_init, import_functions, plugin_fin);
         ASSERT_NE(plugin, nullptr);
-        auto plugin_init = entry<PluginInit_t>(plugin, "PluginInit");
-        auto import_functions = entry<ImportKumoFunction_t>(plugin, "ImportKumoFunction");
-        plugin_fin = entry<PluginFin_t>(plugin, "PluginFin");
         ASSERT_TRUE(plugin_init && import_functions && plugin_fin);
         host.reset();
         sim.reset();

@@ -33,18 +33,6 @@ constexpr int subclassing = 1;
 #define HOOK_WAY HookBySubclass
 #endif
 
-const char mouse_word[] = "MOUSEモード";
-const char no_tablet[] = "タブレットの情報を取得できませんでした。機器が接続されていない可能性があります";
-const char hook_failed[] = "タブレットのためのメッセージのフックに失敗しました";
-const char open_failed[] = "タブレットの初期化に失敗しました";
-const char no_queue[] = "タブレット用の受信キューを確保できませんでした";
-const char no_buffer[] = "タブレット用の受信バッファが確保できませんでした";
-
-const std::string plain_tablet = R"(interface.devices = 1
-device.0.x = 0 44799 2 1
-device.0.y = 0 27999 2 1
-)";
-
 void* refusing_allocator(size_t) {
     return nullptr;
 }

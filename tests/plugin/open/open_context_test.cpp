@@ -21,15 +21,9 @@
 namespace {
 
 const char ok[] = "OK";
-const char no_tablet[] = "タブレットの情報を取得できませんでした。機器が接続されていない可能性があります";
-const char hook_failed[] = "タブレットのためのメッセージのフックに失敗しました";
-const char open_failed[] = "タブレットの初期化に失敗しました";
-const char no_queue[] = "タブレット用の受信キューを確保できませんでした";
-const char no_buffer[] = "タブレット用の受信バッファが確保できませんでした";
 const char missing_entry_point[] = "該当する関数がWintab.dllに見つからないための、機能を利用できません";
 
 const char open_command[] = "WT初期化";
-const char mouse_word[] = "MOUSEモード";
 
 // The built-in tablet, with default contexts whose every field differs from what an opening writes, so that a
 // field left alone and a field written can be told apart.

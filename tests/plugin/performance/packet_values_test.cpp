@@ -12,10 +12,6 @@
 
 namespace {
 
-using PluginInit_t = int(WINAPI*)(HMODULE);
-using ImportKumoFunction_t = void(WINAPI*)();
-using PluginFin_t = void(WINAPI*)();
-
 // The largest layout the plug-in builds: z, pressure, tangent pressure, tilt and twist (40-byte packets).
 const char every_axis[] = "include default\ndevice.0.tangent = 0 1023 0 0\n";
 constexpr int stroke_packets = 1000;
@@ -46,14 +42,9 @@ class PacketCostTest : public ::testing::Test {
         ASSERT_NE(runtime, nullptr);
         driver = load_sim_driver("full", sim);
         ASSERT_NE(driver, nullptr);
-        plugin = LoadLibraryA(KUMO_BIN_DIR "/kumo_wintab.dll");
+        PluginInit_t plugin_init;
+        plugin = load_plugin(plugin_init, import_functions, plugin_fin);
         ASSERT_NE(plugin, nullptr);
-        auto plugin_init =
-            reinterpret_cast<PluginInit_t>(reinterpret_cast<void*>(GetProcAddress(plugin, "PluginInit")));
-        import_functions = reinterpret_cast<ImportKumoFunction_t>(
-            reinterpret_cast<void*>(GetProcAddress(plugin, "ImportKumoFunction")));
-        plugin_fin =
-            reinterpret_cast<PluginFin_t>(reinterpret_cast<void*>(GetProcAddress(plugin, "PluginFin")));
         ASSERT_TRUE(plugin_init && import_functions && plugin_fin);
         host.reset();
         sim.reset();

@@ -9,6 +9,8 @@
 
 #include "command_session.h"
 #include "host_sdk/entry_point.h"
+#include "plugin_module.h"
+#include "test_window.h"
 #include "wintab/wintab_types.h"
 
 namespace {
@@ -33,23 +35,17 @@ void pump() {
 } // namespace
 
 TEST(HookDelivery, MoveArrivesAfterThePolledPacketsAndPacketMessagesAreTaken) {
-    WNDCLASSA description{};
-    description.lpfnWndProc = host_window_proc;
-    description.hInstance = GetModuleHandleA(nullptr);
-    description.lpszClassName = "kumo_delivery_test_window";
-    RegisterClassA(&description);
-    HWND window = CreateWindowExA(0, "kumo_delivery_test_window", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = create_top_level_window("kumo_delivery_test_window", host_window_proc);
     ASSERT_NE(window, nullptr);
     CommandSession session;
     session.start(false);
     host_control = &session.host;
 
-    HMODULE plugin = LoadLibraryA(KUMO_BIN_DIR "/kumo_wintab.dll");
+    PluginInit_t plugin_init;
+    ImportKumoFunction_t import_commands;
+    PluginFin_t plugin_fin;
+    HMODULE plugin = load_plugin(plugin_init, import_commands, plugin_fin);
     ASSERT_NE(plugin, nullptr);
-    auto plugin_init = lookup_entry_point<int(WINAPI*)(HMODULE)>(plugin, "PluginInit");
-    auto import_commands = lookup_entry_point<void(WINAPI*)()>(plugin, "ImportKumoFunction");
-    auto plugin_fin = lookup_entry_point<void(WINAPI*)()>(plugin, "PluginFin");
     ASSERT_TRUE(plugin_init && import_commands && plugin_fin);
     ASSERT_EQ(plugin_init(session.runtime), 1) << "comctl32 subclassing";
     import_commands();

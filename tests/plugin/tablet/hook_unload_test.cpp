@@ -9,6 +9,8 @@
 
 #include "command_session.h"
 #include "host_sdk/entry_point.h"
+#include "plugin_module.h"
+#include "test_window.h"
 #include "wintab/wintab_types.h"
 
 namespace {
@@ -48,22 +50,15 @@ HMODULE module_of(const void* address) {
 class HookUnloadTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSA description{};
-        description.lpfnWndProc = host_window_proc;
-        description.hInstance = GetModuleHandleA(nullptr);
-        description.lpszClassName = "kumo_unload_test_window";
-        RegisterClassA(&description);
-        window = CreateWindowExA(0, "kumo_unload_test_window", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
-                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        window = create_top_level_window("kumo_unload_test_window", host_window_proc);
         ASSERT_NE(window, nullptr);
         session.start(false);
 
         ASSERT_TRUE(SetDllDirectoryA(KUMO_BIN_DIR "/comctl32_stub"));
-        plugin = LoadLibraryA(KUMO_BIN_DIR "/kumo_wintab.dll");
+        PluginInit_t plugin_init;
+        ImportKumoFunction_t import_commands;
+        plugin = load_plugin(plugin_init, import_commands, plugin_fin);
         ASSERT_NE(plugin, nullptr);
-        auto plugin_init = lookup_entry_point<int(WINAPI*)(HMODULE)>(plugin, "PluginInit");
-        auto import_commands = lookup_entry_point<void(WINAPI*)()>(plugin, "ImportKumoFunction");
-        plugin_fin = lookup_entry_point<void(WINAPI*)()>(plugin, "PluginFin");
         ASSERT_TRUE(plugin_init && import_commands && plugin_fin);
         ASSERT_EQ(plugin_init(session.runtime), 0) << "the comctl32 stand-in offers no subclassing";
         EXPECT_EQ(GetModuleHandleA("comctl32.dll"), nullptr) << "a comctl32 without the three is not kept";
@@ -95,7 +90,7 @@ class HookUnloadTest : public ::testing::Test {
     HWND window = nullptr;
     CommandSession session;
     HMODULE plugin = nullptr;
-    void(WINAPI* plugin_fin)() = nullptr;
+    PluginFin_t plugin_fin = nullptr;
 };
 
 } // namespace

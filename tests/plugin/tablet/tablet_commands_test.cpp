@@ -11,6 +11,7 @@
 #include "command_session.h"
 #include "events/window_hook.h"
 #include "tablet/tablet_state.h"
+#include "test_window.h"
 #include "wintab/wintab_api.h"
 
 namespace {
@@ -20,13 +21,7 @@ LRESULT CALLBACK host_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 HWND make_main_window() {
-    WNDCLASSA description{};
-    description.lpfnWndProc = host_window_proc;
-    description.hInstance = GetModuleHandleA(nullptr);
-    description.lpszClassName = "kumo_commands_test_window";
-    RegisterClassA(&description);
-    return CreateWindowExA(0, "kumo_commands_test_window", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 200,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return create_top_level_window("kumo_commands_test_window", host_window_proc);
 }
 
 int count_lines(const char* log, const char* prefix) {

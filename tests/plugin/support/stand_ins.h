@@ -8,7 +8,23 @@
 #include <vector>
 
 #include "host_runtime/host_control.h"
+#include "plugin_module.h"
 #include "wintab_sim/sim_control.h"
+
+// The plug-in's answers that several suites check, in UTF-8.
+inline constexpr char mouse_word[] = "MOUSEモード";
+inline constexpr char no_tablet[] =
+    "タブレットの情報を取得できませんでした。機器が接続されていない可能性があります";
+inline constexpr char hook_failed[] = "タブレットのためのメッセージのフックに失敗しました";
+inline constexpr char open_failed[] = "タブレットの初期化に失敗しました";
+inline constexpr char no_queue[] = "タブレット用の受信キューを確保できませんでした";
+inline constexpr char no_buffer[] = "タブレット用の受信バッファが確保できませんでした";
+
+// A profile with cursor, buttons, x and y only: a call text is easy to write down.
+inline const std::string plain_tablet = R"(interface.devices = 1
+device.0.x = 0 44799 2 1
+device.0.y = 0 27999 2 1
+)";
 
 struct SimControl {
     sim_reset_t reset;

@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "test_window.h"
 #include "text_compare.h"
 
 namespace {
@@ -55,15 +56,7 @@ HMODULE load_sim_driver(const char* variant, SimControl& control) {
 }
 
 HWND host_main_window() {
-    static HWND window = [] {
-        WNDCLASSA description{};
-        description.lpfnWndProc = host_window_proc;
-        description.hInstance = GetModuleHandleA(nullptr);
-        description.lpszClassName = "kumo_test_host_window";
-        RegisterClassA(&description);
-        return CreateWindowExA(0, "kumo_test_host_window", "host", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    }();
+    static HWND window = create_top_level_window("kumo_test_host_window", host_window_proc, "host", 320, 240);
     return window;
 }
 
